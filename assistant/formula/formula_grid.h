@@ -1,0 +1,119 @@
+#pragma once
+// The formula being edited: three rows (numerators, main line, denominators) of
+// UTF-16 cells, each with a flag byte and a root-degree character.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pendrix {
+
+inline constexpr char16_t ROOT_OPEN = 0x00E5;
+inline constexpr char16_t ROOT_CLOSE = 0x00E6;
+inline constexpr char16_t TALL_ROOT_OPEN = 0x00E7;
+inline constexpr char16_t TALL_ROOT_CLOSE = 0x00E8;
+inline constexpr char16_t GAP = u'_';
+
+enum CellFlag : uint16_t {
+  CELL_UNDER_ROOT = 0x01,
+  CELL_TEXT = 0x02,
+  CELL_UNDER_TALL_ROOT = 0x04,
+  CELL_FRACTION = 0x08,
+  CELL_FILLER = 0x10,
+  CELL_USED = 0x20,
+  CELL_SUPERSCRIPT = 0x40,
+  CELL_SUBSCRIPT = 0x80,
+};
+
+inline constexpr int ROW_UPPER = 0;
+inline constexpr int ROW_MAIN = 1;
+inline constexpr int ROW_LOWER = 2;
+
+inline bool isRootOpen(char16_t c) { return c == ROOT_OPEN || c == TALL_ROOT_OPEN; }
+inline bool isRootClose(char16_t c) { return c == ROOT_CLOSE || c == TALL_ROOT_CLOSE; }
+
+class FormulaGrid {
+ public:
+  static constexpr int kRows = 3;
+  static constexpr int kCells = 60;      // room per row
+  static constexpr int kMaxColumns = 54; // columns in use at most
+  static constexpr int kTermSlots = 5;
+
+  FormulaGrid() { clear(); }
+
+  // --- state -------------------------------------------------------------
+  int length() const { return length_; }
+  int cursorRow() const { return cursorRow_; }
+  int cursorColumn() const { return cursorColumn_; }
+  int clickX() const { return clickX_; }
+  // Cells outside 0..kCells-1 read as empty.
+  char16_t at(int row, int column) const;
+  uint16_t flags(int row, int column) const;
+  char16_t degree(int row, int column) const;
+  bool isFractionColumn(int column) const { return flags(ROW_MAIN, column) & CELL_FRACTION; }
+  bool isFiller(int row, int column) const { return flags(row, column) & CELL_FILLER; }
+
+  // Used by the preview and the field reader to place the cursor directly;
+  // values are clamped to the grid.
+  void setCursor(int row, int column);
+  void setClickX(int x) { clickX_ = x; }
+
+  // --- editing operations -------------------------------------------------
+  void clear();
+  // Only CELL_SUBSCRIPT, CELL_SUPERSCRIPT, CELL_UNDER_TALL_ROOT and CELL_UNDER_ROOT of
+  // `cellFlags` are taken; row -1 means the cursor row.
+  void insertCharacter(char16_t c, uint16_t cellFlags = 0, int row = -1);
+  void insertBlankColumn();
+  // Returns true when the deleted character was a space (the dialog then leaves the
+  // solution display alone).
+  bool deleteAtCursor();
+  char16_t characterAtCursor() const;
+  void setRootDegree(char16_t c);
+  void cursorHome();
+  void cursorLeft();
+  void cursorLeftOverFillers();
+  void cursorRight(bool wrap);
+  void rowUp();
+  void rowDown();
+  void goToFirstGap();
+  // True when a root may not be inserted at the cursor.
+  bool tooComplex() const;
+
+  // Stored rows of exercise files. Setting characters sets the length to the
+  // text's length (at most kMaxColumns) and the cursor to column 0 of the main line.
+  void setRowText(const std::u16string& text, int row);
+  void setRowFlags(const std::u16string& flags, int row);
+  void setRowDegrees(const std::u16string& degrees, int row);
+
+  // --- term extraction -----------------------------------------------------
+  void extractTerms();
+  const std::u16string& term(int slot) const { return terms_[slot]; }
+  int slotMask() const { return slotMask_; }
+  int relation1() const { return relation1_; }
+  int relation2() const { return relation2_; }
+  bool degreeSeen() const { return degreeSeen_; }
+
+  // --- letter search for the exercise generator ----------------------------
+  std::optional<char16_t> findFirstLetter();
+  std::optional<char16_t> findNextLetter();
+  bool containsZ() const;
+  void blankOutZ();
+
+ private:
+  std::array<std::array<char16_t, kCells>, kRows> chars_{};
+  std::array<std::array<uint16_t, kCells>, kRows> flags_{};
+  std::array<std::array<char16_t, kCells>, kRows> degrees_{};
+  int length_ = 0;
+  int cursorRow_ = ROW_MAIN;
+  int cursorColumn_ = 0;
+  int clickX_ = -1;
+  std::array<std::u16string, kTermSlots> terms_;
+  int slotMask_ = 1;
+  int relation1_ = 0;
+  int relation2_ = 0;
+  bool degreeSeen_ = false;
+  int letterIndex_ = 0;
+};
+
+}  // namespace pendrix

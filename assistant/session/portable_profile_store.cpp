@@ -1,0 +1,222 @@
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "session/profile_store.h"
+#include "session/text_codec.h"
+
+namespace pendrix {
+namespace {
+
+enum class Encoding { Ansi, Utf8Bom, Utf16Le };
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string trim(std::u16string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && isBlank(text[begin])) ++begin;
+  while (end > begin && isBlank(text[end - 1])) --end;
+  return std::u16string(text.substr(begin, end - begin));
+}
+
+char16_t foldCase(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return c + 32;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+  return c;
+}
+
+bool sameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (foldCase(a[i]) != foldCase(b[i])) return false;
+  }
+  return true;
+}
+
+std::string nativePath(const std::u16string& file) {
+  std::u16string path = file;
+  for (char16_t& c : path) {
+    if (c == u'\\') c = u'/';
+  }
+  return toUtf8(path);
+}
+
+// One line of the file, kept verbatim so that a write changes nothing else.
+struct Line {
+  std::u16string text;
+  std::optional<std::u16string> section;  // set on a "[name]" line
+  std::optional<std::u16string> key;      // set on a "key=value" line
+  std::u16string value;
+};
+
+struct ProfileFile {
+  Encoding encoding = Encoding::Ansi;
+  std::vector<Line> lines;
+};
+
+Line parseLine(std::u16string text) {
+  Line line{std::move(text), std::nullopt, std::nullopt, {}};
+  const std::u16string trimmed = trim(line.text);
+  if (!trimmed.empty() && trimmed[0] == u'[') {
+    const size_t close = trimmed.find(u']');
+    line.section = trim(std::u16string_view(trimmed).substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
+    return line;
+  }
+  if (trimmed.empty() || trimmed[0] == u';') return line;
+  const size_t equals = trimmed.find(u'=');
+  line.key = trim(std::u16string_view(trimmed).substr(0, equals));
+  if (equals != std::u16string::npos) line.value = trim(std::u16string_view(trimmed).substr(equals + 1));
+  return line;
+}
+
+std::u16string decode(const std::string& bytes, Encoding& encoding) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    encoding = Encoding::Utf16Le;
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+      text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
+  }
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    encoding = Encoding::Utf8Bom;
+    return fromUtf8(std::string_view(bytes).substr(3));
+  }
+  encoding = Encoding::Ansi;
+  return fromCp1252(bytes);
+}
+
+std::string encode(const std::u16string& text, Encoding encoding) {
+  switch (encoding) {
+    case Encoding::Utf16Le: {
+      std::string bytes = "\xFF\xFE";
+      for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+      }
+      return bytes;
+    }
+    case Encoding::Utf8Bom:
+      return "\xEF\xBB\xBF" + toUtf8(text);
+    case Encoding::Ansi:
+      break;
+  }
+  return toCp1252(text);
+}
+
+std::optional<ProfileFile> loadFile(const std::u16string& file) {
+  std::ifstream in(nativePath(file), std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ProfileFile profile;
+  const std::u16string text = decode(bytes, profile.encoding);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(u'\n', start);
+    if (end == std::u16string::npos) end = text.size();
+    std::u16string lineText = text.substr(start, end - start);
+    if (!lineText.empty() && lineText.back() == u'\r') lineText.pop_back();
+    profile.lines.push_back(parseLine(std::move(lineText)));
+    start = end + 1;
+  }
+  return profile;
+}
+
+bool saveFile(const std::u16string& file, const ProfileFile& profile) {
+  std::u16string text;
+  for (const Line& line : profile.lines) text += line.text + u"\r\n";
+  std::ofstream out(nativePath(file), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  const std::string bytes = encode(text, profile.encoding);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+std::u16string unquote(std::u16string value) {
+  if (value.size() >= 2 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0])
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+std::u16string stripTrailingBlanks(std::u16string text) {
+  while (text.size() > 1 && text.back() == u' ') text.pop_back();
+  return text;
+}
+
+class PortableProfileStore final : public ProfileStore {
+ public:
+  std::u16string readString(const std::u16string& file, const std::u16string& section,
+                            const std::u16string& key, const std::u16string& fallback,
+                            size_t capacity) override {
+    std::u16string value = stripTrailingBlanks(fallback);
+    if (const auto profile = loadFile(file)) {
+      if (const Line* line = findKey(*profile, section, key)) value = unquote(line->value);
+    }
+    if (capacity == 0) return {};
+    if (value.size() > capacity - 1) value.resize(capacity - 1);
+    return value;
+  }
+
+  bool writeString(const std::u16string& file, const std::u16string& section,
+                   const std::u16string& key, const std::u16string& value) override {
+    ProfileFile profile = loadFile(file).value_or(ProfileFile{});
+    Line entry = parseLine(key + u"=" + value);
+    auto lines = profile.lines.begin();
+    const auto sectionLine = std::find_if(lines, profile.lines.end(), [&](const Line& line) {
+      return line.section && sameName(*line.section, section);
+    });
+    if (sectionLine == profile.lines.end()) {
+      if (!profile.lines.empty() && !trim(profile.lines.back().text).empty()) profile.lines.push_back(parseLine(u""));
+      profile.lines.push_back(parseLine(u"[" + section + u"]"));
+      profile.lines.push_back(std::move(entry));
+      return saveFile(file, profile);
+    }
+    auto insertAt = sectionLine + 1;
+    for (auto it = sectionLine + 1; it != profile.lines.end() && !it->section; ++it) {
+      if (!it->key) continue;
+      if (sameName(*it->key, key)) {
+        *it = std::move(entry);
+        return saveFile(file, profile);
+      }
+      insertAt = it + 1;
+    }
+    profile.lines.insert(insertAt, std::move(entry));
+    return saveFile(file, profile);
+  }
+
+ private:
+  static const Line* findKey(const ProfileFile& profile, const std::u16string& section,
+                             const std::u16string& key) {
+    bool inSection = false;
+    for (const Line& line : profile.lines) {
+      if (line.section) inSection = sameName(*line.section, section);
+      else if (inSection && line.key && sameName(*line.key, key)) return &line;
+    }
+    return nullptr;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ProfileStore> makePortableProfileStore() {
+  return std::make_unique<PortableProfileStore>();
+}
+
+int readProfileInt(ProfileStore& store, const std::u16string& file, const std::u16string& section,
+                   const std::u16string& key, int fallback) {
+  const std::u16string text = store.readString(file, section, key, u"", 30);
+  if (text.empty()) return fallback;
+  size_t i = 0;
+  bool negative = false;
+  if (text[i] == u'-' || text[i] == u'+') negative = text[i++] == u'-';
+  // Wraps like the 32-bit unsigned arithmetic of the system function.
+  uint32_t value = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) value = value * 10 + (text[i] - u'0');
+  return static_cast<int>(negative ? 0u - value : value);
+}
+
+}  // namespace pendrix

@@ -1,0 +1,62 @@
+#include "session/system_win32.h"
+
+#include <vector>
+
+#include "session/handles_win32.h"
+#include "session/settings.h"
+
+namespace pendrix {
+namespace {
+
+class Win32ProfileStore final : public ProfileStore {
+ public:
+  std::u16string readString(const std::u16string& file, const std::u16string& section,
+                            const std::u16string& key, const std::u16string& fallback,
+                            size_t capacity) override {
+    if (capacity == 0) return {};
+    std::vector<wchar_t> buffer(capacity, L'\0');
+    const DWORD length = GetPrivateProfileStringW(wide(section), wide(key), wide(fallback), buffer.data(),
+                                                  static_cast<DWORD>(capacity), wide(file));
+    return fromWide(buffer.data(), length);
+  }
+
+  bool writeString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
+                   const std::u16string& value) override {
+    return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != FALSE;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ProfileStore> makeWin32ProfileStore() { return std::make_unique<Win32ProfileStore>(); }
+
+std::u16string findInstallDirectory(const char16_t* classKey) {
+  const std::u16string path = u"CLSID\\" + std::u16string(classKey) + u"\\LocalServer32";
+  UniqueHkey key;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, wide(path), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return {};
+  DWORD type = 0, bytes = 0;
+  if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return {};
+  // The value may lack its terminator: leave room for one.
+  std::vector<wchar_t> value(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) != ERROR_SUCCESS)
+    return {};
+  return installDirectoryFromServerPath(fromWide(value.data()));
+}
+
+std::u16string userListSeparator() {
+  wchar_t separator[2] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, separator, 2) == 0) return {};
+  return fromWide(separator);
+}
+
+void MessageBoxNotifier::showInfo(const std::u16string& caption, const std::u16string& text) {
+  MessageBoxW(static_cast<HWND>(owner_), wide(text), wide(caption), MB_OK);
+}
+
+bool MessageBoxNotifier::askYesNo(const std::u16string& caption, const std::u16string& text) {
+  return MessageBoxW(static_cast<HWND>(owner_), wide(text), wide(caption), MB_YESNO) == IDYES;
+}
+
+}  // namespace pendrix

@@ -1,0 +1,143 @@
+// One contract for both profile stores: the portable one must behave as the Windows
+// private-profile functions do (the Win32 store runs under Wine).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "session/profile_store.h"
+#include "session/text_codec.h"
+#ifdef _WIN32
+#include "session/system_win32.h"
+#endif
+
+namespace pendrix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct StoreKind {
+  const char* name;
+  std::unique_ptr<ProfileStore> (*make)();
+};
+
+class ProfileStoreContract : public ::testing::TestWithParam<StoreKind> {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("pendrix-profile-" + std::string(GetParam().name) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    store_ = GetParam().make();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::u16string file(const char* name) const { return (dir_ / name).u16string(); }
+  void writeBytes(const char* name, const std::string& bytes) const {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+  std::string readBytes(const char* name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  std::u16string read(const char* name, const char16_t* key, const char16_t* fallback = u"dflt", size_t capacity = 100) {
+    return store_->readString(file(name), u"EINSTELLUNGEN", key, fallback, capacity);
+  }
+
+  fs::path dir_;
+  std::unique_ptr<ProfileStore> store_;
+};
+
+TEST_P(ProfileStoreContract, MissingFileSectionOrKeyGivesTheFallback) {
+  EXPECT_EQ(read("none.ini", u"MalPunkt"), u"dflt");
+  writeBytes("a.ini", "[ANDERES]\r\nMalPunkt=2\r\n[EINSTELLUNGEN]\r\nHochZahl=3\r\n");
+  EXPECT_EQ(read("a.ini", u"MalPunkt"), u"dflt");
+  EXPECT_EQ(read("a.ini", u"HochZahl"), u"3");
+}
+
+TEST_P(ProfileStoreContract, FallbackLosesTrailingBlanksButALoneBlankStays) {
+  EXPECT_EQ(read("none.ini", u"AufgabePfad", u" "), u" ");
+  EXPECT_EQ(read("none.ini", u"AufgabePfad", u"ab  "), u"ab");
+}
+
+TEST_P(ProfileStoreContract, NamesCompareCaseInsensitivelyAndValuesAreTrimmed) {
+  writeBytes("a.ini", "[einstellungen]\r\n  malpunkt  =   2 3  \r\nQuoted=\"  x \"\r\nSingle='y'\r\n");
+  EXPECT_EQ(read("a.ini", u"MalPunkt"), u"2 3");
+  EXPECT_EQ(read("a.ini", u"quoted"), u"  x ");
+  EXPECT_EQ(read("a.ini", u"SINGLE"), u"y");
+}
+
+TEST_P(ProfileStoreContract, ValuesAreCutToTheCapacity) {
+  writeBytes("a.ini", "[EINSTELLUNGEN]\r\nAufgabePfad=" + std::string(150, 'p') + "\r\n");
+  EXPECT_EQ(read("a.ini", u"AufgabePfad", u" ", 100), std::u16string(99, u'p'));
+}
+
+TEST_P(ProfileStoreContract, WriteCreatesTheFileAndReplacesKeysInPlace) {
+  ASSERT_TRUE(store_->writeString(file("new.ini"), u"EINSTELLUNGEN", u"Strichpunkt", u";"));
+  ASSERT_TRUE(store_->writeString(file("new.ini"), u"EINSTELLUNGEN", u"MalPunkt", u"1"));
+  ASSERT_TRUE(store_->writeString(file("new.ini"), u"einstellungen", u"STRICHPUNKT", u","));
+  EXPECT_EQ(read("new.ini", u"Strichpunkt"), u",");
+  EXPECT_EQ(read("new.ini", u"MalPunkt"), u"1");
+  const std::string text = readBytes("new.ini");
+  EXPECT_EQ(text.find("[EINSTELLUNGEN]"), 0u) << text;
+  EXPECT_EQ(text.find("MalPunkt=1"), text.rfind("MalPunkt=1"));
+}
+
+TEST_P(ProfileStoreContract, WriteKeepsOtherSectionsAndKeys) {
+  writeBytes("a.ini", "[ANDERES]\r\nMalPunkt=9\r\n[EINSTELLUNGEN]\r\nHochZahl=3\r\n");
+  ASSERT_TRUE(store_->writeString(file("a.ini"), u"EINSTELLUNGEN", u"MalPunkt", u"2"));
+  EXPECT_EQ(read("a.ini", u"MalPunkt"), u"2");
+  EXPECT_EQ(read("a.ini", u"HochZahl"), u"3");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"ANDERES", u"MalPunkt", u"", 10), u"9");
+}
+
+TEST_P(ProfileStoreContract, WriteIntoAMissingFolderFails) {
+  EXPECT_FALSE(store_->writeString((dir_ / "Einstellung" / "WordZomb.ini").u16string(), u"EINSTELLUNGEN", u"MalPunkt", u"1"));
+  EXPECT_FALSE(fs::exists(dir_ / "Einstellung"));
+}
+
+TEST_P(ProfileStoreContract, UmlautsSurviveInANewAnsiFile) {
+  const std::u16string path = u"C:\\Schüler\\Übungen\\Brüche für Anfänger.wrx";
+  ASSERT_TRUE(store_->writeString(file("new.ini"), u"EINSTELLUNGEN", u"AufgabePfad", path));
+  EXPECT_EQ(read("new.ini", u"AufgabePfad"), path);
+  // A new file is ANSI: one byte per character, the umlauts in code page 1252.
+  EXPECT_NE(readBytes("new.ini").find("Sch\xFCler"), std::string::npos);
+}
+
+TEST_P(ProfileStoreContract, AnAnsiFileLosesWhatCodePage1252Lacks) {
+  ASSERT_TRUE(store_->writeString(file("new.ini"), u"EINSTELLUNGEN", u"Zeichen", u"\u221A\u00E5\u00E8"));
+  EXPECT_EQ(read("new.ini", u"Zeichen"), u"v\u00E5\u00E8");
+}
+
+TEST_P(ProfileStoreContract, AUnicodeFileStaysUnicode) {
+  writeBytes("u.ini", std::string("\xFF\xFE", 2));
+  ASSERT_TRUE(store_->writeString(file("u.ini"), u"EINSTELLUNGEN", u"Zeichen", u"\u221A2"));
+  EXPECT_EQ(read("u.ini", u"Zeichen"), u"\u221A2");
+  const std::string bytes = readBytes("u.ini");
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE", 2));
+}
+
+TEST_P(ProfileStoreContract, IntegersReadAsDecimalNumbers) {
+  writeBytes("a.ini", "[EINSTELLUNGEN]\r\nA=-1\r\nB=12abc\r\nC=abc\r\nD=\r\nE=+7\r\n");
+  EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"A", 5), -1);
+  EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"B", 5), 12);
+  EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"C", 5), 0);
+  EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"D", 5), 5);
+  EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"E", 5), 7);
+  EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"Missing", 8), 8);
+}
+
+const StoreKind kStores[] = {
+    {"portable", &makePortableProfileStore},
+#ifdef _WIN32
+    {"win32", &makeWin32ProfileStore},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreContract, ::testing::ValuesIn(kStores),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pendrix
