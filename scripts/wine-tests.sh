@@ -28,7 +28,9 @@ if [[ -z ${DISPLAY:-} ]]; then
 fi
 
 # One prefix set-up before the tests run in parallel, and a server kept alive
-# between test processes.
-[[ -f $WINEPREFIX/system.reg ]] || /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+# between test processes. Booting here also starts Wine's own background processes
+# outside ctest: started by a test, they would hold its output pipe open and ctest
+# would wait for them until the timeout.
 wineserver -p
+/usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
 ctest --preset win64
