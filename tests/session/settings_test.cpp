@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "session/settings.h"
+
+namespace pendrix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RecordingNotifier : Notifier {
+  std::vector<std::u16string> messages;
+  void showInfo(const std::u16string& caption, const std::u16string& text) override {
+    messages.push_back(caption + u": " + text);
+  }
+  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
+};
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("pendrix-settings-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = (dir_ / "WordZomb.ini").u16string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void writeFile(const std::string& keys) { std::ofstream(dir_ / "WordZomb.ini") << "[EINSTELLUNGEN]\n" << keys; }
+  void load(const std::u16string& systemSeparator = u";") {
+    settings_.load(*store_, path_, notifier_, [systemSeparator] { return systemSeparator; });
+  }
+  std::u16string stored(const char16_t* key) {
+    return store_->readString(path_, kSettingsSection, key, u"<missing>", 100);
+  }
+
+  fs::path dir_;
+  std::u16string path_;
+  std::unique_ptr<ProfileStore> store_ = makePortableProfileStore();
+  RecordingNotifier notifier_;
+  Settings settings_;
+};
+
+TEST_F(SettingsTest, DefaultsHoldBeforeAnyLoad) {
+  const SettingsRecord& r = settings_.record();
+  EXPECT_EQ(r.listSeparator, u';');
+  EXPECT_EQ(r.bracketOpen, u'[');
+  EXPECT_EQ(r.wordMinus, u'\u2212');
+  EXPECT_EQ(r.wordTimes, u'*');
+  EXPECT_EQ(r.raiseDigit, u'5');
+  EXPECT_EQ(r.exerciseNumber, -1);
+  EXPECT_EQ(r.functionNames[3], u"wur(");
+  // Without a settings file a choice holds for the run but is not written anywhere.
+  EXPECT_FALSE(settings_.setTimesChoice(1));
+  EXPECT_EQ(settings_->wordTimes, u'\u00B7');
+}
+
+TEST_F(SettingsTest, FirstStartWritesOnlyTheSeparator) {
+  load();
+  EXPECT_TRUE(notifier_.messages.empty());
+  EXPECT_EQ(stored(u"Strichpunkt"), u";");
+  EXPECT_EQ(stored(u"MalPunkt"), u"<missing>");
+  EXPECT_EQ(settings_->exercisePath, u" ");
+  EXPECT_EQ(settings_->raiseSize, 8);
+}
+
+TEST_F(SettingsTest, ACommaLocaleWarnsOnceAndIsRemembered) {
+  load(u",");
+  ASSERT_EQ(notifier_.messages.size(), 1u);
+  EXPECT_EQ(notifier_.messages[0], std::u16string(u"Info: ") + kListSeparatorWarning);
+  EXPECT_EQ(settings_->listSeparator, u',');
+  EXPECT_EQ(stored(u"Strichpunkt"), u",");
+
+  load(u";");  // the next start: the key is decided, nothing is asked
+  EXPECT_EQ(notifier_.messages.size(), 1u);
+  EXPECT_EQ(settings_->listSeparator, u',');
+}
+
+TEST_F(SettingsTest, UndecidedSeparatorKeys) {
+  writeFile("Strichpunkt=z\n");
+  load(u",");
+  EXPECT_EQ(settings_->listSeparator, u',');
+  EXPECT_EQ(notifier_.messages.size(), 1u);
+
+  writeFile("Strichpunkt=\n");
+  load(u"");  // the system gives no answer: the semicolon stays and is stored
+  EXPECT_EQ(settings_->listSeparator, u';');
+  EXPECT_EQ(stored(u"Strichpunkt"), u";");
+}
+
+TEST_F(SettingsTest, OnlyTheFirstCharacterOfTheSeparatorCounts) {
+  writeFile("Strichpunkt=;x\n");
+  load(u",");
+  EXPECT_EQ(settings_->listSeparator, u';');
+  EXPECT_TRUE(notifier_.messages.empty());
+}
+
+TEST_F(SettingsTest, OutOfRangeValuesFallBack) {
+  writeFile("Strichpunkt=;\nMinusZeichen=7\nBruchKlammer=3\nMalPunkt=-2\nHochStellung=0\nTiefStellung=12\n");
+  load();
+  EXPECT_EQ(settings_->wordMinus, u'-');
+  EXPECT_EQ(settings_->bracketOpen, u'[');
+  EXPECT_EQ(settings_->bracketClose, u']');
+  EXPECT_EQ(settings_->bracketChoice, 3);  // the combo box then shows no selection
+  EXPECT_EQ(settings_->wordTimes, u'*');
+  EXPECT_EQ(settings_->raiseDigit, u'5');
+  EXPECT_EQ(settings_->lowerDigit, u'5');
+}
+
+TEST_F(SettingsTest, KeysDeriveTheirCharacters) {
+  writeFile("Strichpunkt=;\nMinusZeichen=0\nBruchKlammer=2\nMalPunkt=3\nHochStellung=3\nTiefStellung=9\n"
+            "AufgabeNummer=4\nMenuNummer=2\nAufgabePfad=C:\\Aufgaben\\Brueche.wrx\nHochZahl=60\n");
+  load();
+  EXPECT_EQ(settings_->wordMinus, u'\u2212');
+  EXPECT_EQ(settings_->bracketOpen, u'<');
+  EXPECT_EQ(settings_->bracketClose, u'>');
+  EXPECT_EQ(settings_->wordTimes, u'\u2219');
+  EXPECT_EQ(settings_->raiseDigit, u'3');
+  EXPECT_EQ(settings_->lowerDigit, u'9');
+  EXPECT_EQ(settings_->exerciseNumber, 4);
+  EXPECT_EQ(settings_->menuNumber, 2);
+  EXPECT_EQ(settings_->exercisePath, u"C:\\Aufgaben\\Brueche.wrx");
+  EXPECT_EQ(settings_->raiseSize, 60);
+}
+
+TEST_F(SettingsTest, SettersWriteTheirKeyAtOnce) {
+  load();
+  EXPECT_TRUE(settings_.setBracketChoice(1));
+  EXPECT_EQ(settings_->bracketOpen, u'{');
+  EXPECT_TRUE(settings_.setMinusChoice(1));
+  EXPECT_EQ(settings_->wordMinus, u'-');
+  EXPECT_TRUE(settings_.setPlusChoice(0));
+  EXPECT_TRUE(settings_.setExerciseNumber(-1));
+  EXPECT_TRUE(settings_.setMenuNumber(12));
+  EXPECT_TRUE(settings_.setExercisePath(u"D:\\Übungen\\Wurzeln für Klasse 9.wrx"));
+  EXPECT_EQ(stored(u"BruchKlammer"), u"1");
+  EXPECT_EQ(stored(u"MinusZeichen"), u"1");
+  EXPECT_EQ(stored(u"PlusZeichen"), u"0");
+  EXPECT_EQ(stored(u"AufgabeNummer"), u"-1");
+  EXPECT_EQ(stored(u"MenuNummer"), u"12");
+
+  Settings again;
+  again.load(*store_, path_, notifier_, [] { return u";"; });
+  EXPECT_EQ(again->bracketClose, u'}');
+  EXPECT_EQ(again->exercisePath, u"D:\\Übungen\\Wurzeln für Klasse 9.wrx");
+}
+
+TEST_F(SettingsTest, AFailedWriteKeepsTheValueForThisRun) {
+  settings_.load(*store_, (dir_ / "Einstellung" / "WordZomb.ini").u16string(), notifier_, [] { return u";"; });
+  EXPECT_FALSE(settings_.setTimesChoice(2));
+  EXPECT_EQ(settings_->wordTimes, u'\u2022');
+}
+
+TEST(InstallDirectory, ComesFromTheRegisteredProgramPath) {
+  EXPECT_EQ(installDirectoryFromServerPath(u"C:\\PROGRA~1\\PENDRIX\\PENDRIX.EXE"), u"C:\\PROGRA~1\\PENDRIX");
+  EXPECT_EQ(installDirectoryFromServerPath(u"C:\\PENDRIX.EXE"), u"C:");
+  EXPECT_EQ(installDirectoryFromServerPath(u"PENDRIX.EXE"), u"");
+  EXPECT_EQ(installDirectoryFromServerPath(u""), u"");
+}
+
+TEST(InstallDirectory, QuotesAndSwitchesAreStripped) {
+  EXPECT_EQ(installDirectoryFromServerPath(u"\"C:\\Program Files\\Pendrix\\Pendrix.exe\" /Automation"),
+            u"C:\\Program Files\\Pendrix");
+  // A backslash in the arguments must not mislead the search for the folder.
+  EXPECT_EQ(installDirectoryFromServerPath(u"C:\\Pendrix\\Pendrix.exe /Automation -x C:\\temp"), u"C:\\Pendrix");
+  EXPECT_EQ(installDirectoryFromServerPath(u"  C:\\Program Files\\Pendrix\\Pendrix.exe  "), u"C:\\Program Files\\Pendrix");
+  EXPECT_EQ(installDirectoryFromServerPath(u"\"C:\\Pendrix\\Pendrix.exe"), u"C:\\Pendrix");
+}
+
+}  // namespace
+}  // namespace pendrix
