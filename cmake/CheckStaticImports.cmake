@@ -1,0 +1,16 @@
+# Fails when a Windows binary imports a runtime DLL that a clean Windows lacks.
+# Called with -DOBJDUMP=<objdump> -DFILES=<list separated by |>.
+string(REPLACE "|" ";" files "${FILES}")
+foreach(file IN LISTS files)
+  execute_process(COMMAND "${OBJDUMP}" -p "${file}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cannot read ${file}")
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+  foreach(import IN LISTS imports)
+    if(import MATCHES "(libstdc|libgcc|libwinpthread|libssp|msvcp|vcruntime)")
+      message(FATAL_ERROR "${file} needs a runtime DLL: ${import}")
+    endif()
+  endforeach()
+  message(STATUS "${file}: ${imports}")
+endforeach()
