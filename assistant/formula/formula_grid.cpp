@@ -65,3 +65,27 @@ void FormulaGrid::setRowDegrees(const std::u16string& rowDegrees, int row) {
 }
 
 }  // namespace pendrix
+
+// Editing operations below are being filled in; these keep the core linkable.
+namespace pendrix {
+void FormulaGrid::insertCharacter(char16_t, uint16_t, int) {}
+void FormulaGrid::insertBlankColumn() {}
+bool FormulaGrid::deleteAtCursor() { return false; }
+char16_t FormulaGrid::characterAtCursor() const { return at(cursorRow_, cursorColumn_); }
+void FormulaGrid::setRootDegree(char16_t c) {
+  if (cursorColumn_ < kCells) degrees_[cursorRow_][cursorColumn_] = c == u' ' ? 0 : c;
+}
+void FormulaGrid::cursorHome() { cursorColumn_ = 0; }
+void FormulaGrid::cursorLeft() {}
+void FormulaGrid::cursorLeftOverFillers() {}
+void FormulaGrid::cursorRight(bool) {}
+void FormulaGrid::rowUp() {}
+void FormulaGrid::rowDown() {}
+void FormulaGrid::goToFirstGap() {}
+bool FormulaGrid::tooComplex() const { return false; }
+void FormulaGrid::extractTerms() {}
+std::optional<char16_t> FormulaGrid::findFirstLetter() { return std::nullopt; }
+std::optional<char16_t> FormulaGrid::findNextLetter() { return std::nullopt; }
+bool FormulaGrid::containsZ() const { return false; }
+void FormulaGrid::blankOutZ() {}
+}  // namespace pendrix

@@ -1,0 +1,86 @@
+#pragma once
+// The main dialog's input on the formula (Part 1.3): typed characters with the
+// pending superscript/subscript modes, the cursor and delete keys, Alt keys and the
+// formula buttons, each mapped onto FormulaGrid operations. The dialog forwards to
+// it and redraws the preview afterwards; buttons of other subsystems come back as
+// not handled so that the dialog can run them.
+
+#include <cstdint>
+
+#include "formula/formula_grid.h"
+#include "formula/solution_display.h"
+#include "session/notifier.h"
+#include "session/settings.h"
+
+namespace pendrix {
+
+// Control ids of the formula buttons (Part 1.3, control table).
+inline constexpr int kButtonRoot = 1004;
+inline constexpr int kButtonSuperscript = 1005;
+inline constexpr int kButtonSquare = 1006;
+inline constexpr int kButtonCube = 1007;
+inline constexpr int kButtonExerciseFile = 1008;
+inline constexpr int kButtonInsertIntoWord = 1010;
+inline constexpr int kButtonExerciseType = 1011;
+inline constexpr int kButtonNewExercise = 1012;
+inline constexpr int kButtonSubscript = 1013;
+inline constexpr int kButtonIndex1 = 1014;
+inline constexpr int kButtonIndex2 = 1015;
+inline constexpr int kButtonCubeRoot = 1016;
+inline constexpr int kButtonLessEqual = 1019;
+inline constexpr int kButtonGreaterEqual = 1020;
+inline constexpr int kButtonX12 = 1021;
+inline constexpr int kButtonPlusMinus = 1022;
+inline constexpr int kButtonVaryDigits = 1028;
+inline constexpr int kButtonInnerFraction = 1029;
+
+inline constexpr char16_t kClearQuestion[] = u"Wollen Sie wirklich löschen ?";
+inline constexpr char16_t kClearCaption[] = u"Feld löschen";
+
+enum class EditorKey { Left, Right, Up, Down, Home, End, Delete, Backspace };
+
+// What an Alt key did. `button` is the control whose caption carries the mnemonic
+// (0 when none does); `handled` is false when that button belongs to another
+// subsystem (exercises, Word output) or the key means nothing to the formula.
+struct AltKeyResult {
+  bool handled = false;
+  int button = 0;
+};
+
+// The button whose caption has `c` as its mnemonic (case-insensitive), or 0.
+int buttonForMnemonic(char16_t c);
+
+class FormulaEditor {
+ public:
+  // All four must outlive the editor.
+  FormulaEditor(FormulaGrid& grid, const Settings& settings, Notifier& notifier, SolutionDisplay& display);
+
+  // A character that arrived in the key-input edit ("Typed character").
+  void typeCharacter(char16_t c);
+  // "Cursor and delete keys".
+  void keyDown(EditorKey key);
+  // Alt with a character: the button with that mnemonic, else the unhandled-Alt
+  // step ('l' asks and clears, a digit goes in as superscript).
+  AltKeyResult altCharacter(char16_t c);
+  // A formula button by control id; false when the id is not a formula button.
+  bool pressButton(int controlId);
+  // The root-degree prompt's answer for the root sign at the cursor (a double click
+  // on it): the first character, a space or an empty answer meaning no degree.
+  // False (and nothing changes) when the cursor does not stand on a root open.
+  bool setRootDegreeAtCursor(const std::u16string& answer);
+
+  bool superscriptPending() const { return superscriptPending_; }
+  bool subscriptPending() const { return subscriptPending_; }
+
+ private:
+  void insertRoot(bool cube);
+
+  FormulaGrid& grid_;
+  const Settings& settings_;
+  Notifier& notifier_;
+  SolutionDisplay& display_;
+  bool superscriptPending_ = false;
+  bool subscriptPending_ = false;
+};
+
+}  // namespace pendrix
