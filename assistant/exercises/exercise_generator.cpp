@@ -1,0 +1,367 @@
+#include "exercises/exercise_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace pendrix {
+
+namespace {
+
+constexpr char16_t kNumberLetters[] = u"ikIJvVsSABCDEFMNOQpPTULGWZu";
+constexpr uint16_t kSuperscript = 0x40;
+constexpr int64_t kLargestMaximum = 999999999;
+constexpr int kDefaultDigitLimit = 20;
+
+bool isDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+
+bool isFactorOne(int64_t v) { return v == 1 || (v != 2 && isTablePrime(v)); }
+
+size_t digitCount(int64_t value) { return std::to_string(std::max<int64_t>(value, 0)).size(); }
+
+uint16_t flagAt(const std::u16string& row, size_t column) {
+  return column < row.size() ? static_cast<uint16_t>(row[column]) : 0;
+}
+
+// s stands for 8, u for the end of the digits, every other letter for 9.
+std::u16string maximumText(const std::u16string& token) {
+  std::u16string text = token;
+  for (char16_t& ch : text) {
+    if (isDigit(ch)) continue;
+    ch = ch == u's' ? u'8' : (ch == u'u' ? u' ' : u'9');
+  }
+  return text;
+}
+
+// Like atoi, but saturating, so an absurdly long token cannot overflow.
+int64_t leadingNumber(const std::u16string& text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == u' ') ++i;
+  int64_t value = 0;
+  for (; i < text.size() && isDigit(text[i]); ++i)
+    value = std::min(value * 10 + (text[i] - u'0'), kLargestMaximum);
+  return value;
+}
+
+int64_t nearestDivisorDown(int64_t of, int64_t from) {
+  for (int64_t d = std::max<int64_t>(from, 1); d > 1; --d)
+    if (of % d == 0) return d;
+  return 1;
+}
+
+}  // namespace
+
+bool isNumberCharacter(const std::u16string& row, size_t position) {
+  const char16_t ch = row[position];
+  if (isDigit(ch)) return true;
+  if (ch == u'C' && row.compare(position + 1, 3, u"ent") == 0) return false;
+  return std::u16string_view(kNumberLetters).find(ch) != std::u16string_view::npos;
+}
+
+struct ExerciseGenerator::Token {
+  std::u16string text;
+  size_t start = 0;
+  int64_t lower = 0;
+  int64_t max = 0;
+  int mode = 0;
+  bool has(char16_t ch) const { return text.find(ch) != std::u16string::npos; }
+};
+
+void ExerciseGenerator::resetMemory() {
+  letters_ = {};
+  pairIndex_ = -1;
+  fLetter_ = 0;
+  gLetter_ = 0;
+  ikCounter_ = 0;
+  resetMarks();
+}
+
+void ExerciseGenerator::resetMarks() { marks_ = {}; }
+
+NumberMark& ExerciseGenerator::markOf(char16_t letter) {
+  static constexpr char16_t kMarked[] = u"TULG";
+  const size_t i = std::u16string_view(kMarked).find(letter);
+  return marks_[i < marks_.size() ? i : 0];
+}
+
+const NumberMark& ExerciseGenerator::mark(char16_t letter) const {
+  return const_cast<ExerciseGenerator*>(this)->markOf(letter);
+}
+
+void ExerciseGenerator::GenerateRows(const ExerciseRows& templates, const ExerciseRows& templateFlags) {
+  resetMemory();
+  for (int row = 0; row < 3; ++row) {
+    const std::u16string templ = templates[row].substr(0, kMaxRowColumns);
+    generateRow(row, templ, templateFlags[row].substr(0, kMaxRowColumns));
+  }
+}
+
+void ExerciseGenerator::generateRow(int row, const std::u16string& templ, const std::u16string& templFlags) {
+  rows_[row] = templ;
+  flags_[row] = templFlags;
+  size_t i = 0;
+  while (i < templ.size()) {
+    if (isNumberCharacter(templ, i)) {
+      size_t end = i;
+      while (end < templ.size() && isNumberCharacter(templ, end)) ++end;
+      generateToken(row, templ, i, end);
+      i = end;
+      continue;
+    }
+    rows_[row][i] = placeholder(row, i, templ[i]);
+    ++i;
+  }
+}
+
+void ExerciseGenerator::generateToken(int row, const std::u16string& templ, size_t start, size_t end) {
+  Token token;
+  token.text = templ.substr(start, end - start);
+  token.start = start;
+  const size_t length = token.text.size();
+  const size_t posI = token.text.find(u'i');
+  const size_t posK = token.text.find(u'k');
+  const bool digitLimited = posI != std::u16string::npos || posK != std::u16string::npos;
+  const size_t limitI = posI != std::u16string::npos ? posI : kDefaultDigitLimit;
+  const size_t limitK = posK != std::u16string::npos ? posK : kDefaultDigitLimit;
+
+  const std::u16string maxText = maximumText(token.text);
+  token.max = leadingNumber(maxText);
+  token.lower = token.max != 0 ? 1 : 0;
+  if (flagAt(flags_[row], end - 1) & kSuperscript) {
+    // Exponents stay as the author wrote them.
+    token.lower = token.max;
+  } else {
+    size_t j = 1;
+    for (; j + 1 < length && j <= limitI && j <= limitK; ++j) token.lower *= 10;
+    if (maxText[0] >= u'6' && maxText[0] <= u'9' && token.max > 9 && j <= limitI && j <= limitK)
+      token.lower *= 10;
+    token.lower = std::min(token.lower, token.max);
+  }
+  if (digitLimited) {
+    ikCounter_ = (ikCounter_ + 1) % 3;
+    if (ikCounter_ == 0) {
+      for (int64_t factor : {1000, 100, 10}) {
+        if (token.lower * factor < token.max) {
+          token.max = std::max(token.lower, token.lower * factor);
+          break;
+        }
+      }
+    }
+    token.mode = 1;
+  }
+
+  int64_t value = adjustValue(token, RandomInRange(random_, token.lower, token.max, token.mode));
+  // A number never takes more cells than its token has.
+  if (value < 0 || digitCount(value) > length) value = std::clamp(value, token.lower, token.max);
+  writeNumber(row, start, length, value, posI != std::u16string::npos);
+
+  for (char16_t ch : u"vVsSABCDEFMNOQpP") {
+    if (ch != 0 && token.has(ch) && !letter(ch).known) letter(ch) = {true, value};
+  }
+  recordMarks(row, templ, token);
+}
+
+int64_t ExerciseGenerator::redraw(const Token& token) {
+  return RandomInRange(random_, token.lower, token.max, token.mode);
+}
+
+int64_t ExerciseGenerator::adjustValue(const Token& token, int64_t value) {
+  value = adjustV(token, value);
+  value = adjustS(token, value);
+  value = adjustPair(token, value);
+  for (char16_t ch = u'A'; ch <= u'F'; ++ch)
+    if (token.has(ch) && letter(ch).known) value = letter(ch).value;
+  value = adjustPartners(token, value);
+  value = adjustPrimes(token, value);
+  if (token.has(u'W')) {
+    const auto root = static_cast<int64_t>(std::sqrt(static_cast<double>(value)));
+    value = root * root;
+  }
+  if (token.has(u'Z')) {
+    const int64_t z = std::max<int64_t>(value / 10, 2);
+    const int64_t root = std::max<int64_t>(static_cast<int64_t>(std::sqrt(static_cast<double>(z))), 2);
+    int64_t factor = RandomInRange(random_, 2, 8, 0);
+    while (factor > 1 && root * root * factor > token.max) --factor;
+    value = root * root * factor;
+  }
+  if (token.has(u'u')) value = token.max;
+  return value;
+}
+
+int64_t ExerciseGenerator::adjustV(const Token& token, int64_t value) {
+  const Letter big = letter(u'V');
+  const Letter small = letter(u'v');
+  if (token.has(u'v') && big.known) {
+    for (int k = 0; k < 2 && value == 1; ++k) value = redraw(token);
+    if (value > big.value) value = big.value - 1;
+    if (big.value < 1) return value;
+    value = std::max<int64_t>(value, 1);
+    if (big.value / value < 2 || token.max <= 2 * value) return nearestDivisorDown(big.value, value);
+    for (int64_t d = value; d <= std::min(big.value, token.max); ++d)
+      if (big.value % d == 0) return d;
+    return nearestDivisorDown(big.value, value);
+  }
+  if (token.has(u'V') && small.known && small.value > 0) {
+    const int64_t top = (token.max / small.value) * small.value;
+    if (value < small.value || value > top) value = RandomInRange(random_, small.value, top, token.mode);
+    return (value + small.value - 1) / small.value * small.value;
+  }
+  if (token.has(u'V')) {
+    for (int k = 0; k < 2 && isFactorOne(value); ++k) value = redraw(token);
+  }
+  return value;
+}
+
+int64_t ExerciseGenerator::adjustS(const Token& token, int64_t value) {
+  const Letter big = letter(u'S');
+  const Letter small = letter(u's');
+  if (token.has(u's')) {
+    if (!big.known) return RandomInRange(random_, token.lower, token.max, 1);
+    if (value >= big.value) return RandomInRange(random_, token.lower, std::min(big.value - 1, token.max), 0);
+  }
+  if (token.has(u'S') && small.known) {
+    for (int k = 0; k < 3 && value <= small.value; ++k) value = RandomInRange(random_, small.value, token.max, 0);
+  }
+  return value;
+}
+
+int64_t ExerciseGenerator::adjustPair(const Token& token, int64_t value) {
+  const bool numerator = token.has(u'I');
+  if (!numerator && !token.has(u'J')) return value;
+  if (pairIndex_ < 0) pairIndex_ = static_cast<int>(RandomInRange(random_, 0, kFractionPairs - 1, 0));
+  const Fraction& pair = kFractionPairTable[pairIndex_];
+  return numerator ? pair.numerator : pair.denominator;
+}
+
+int64_t ExerciseGenerator::adjustPartners(const Token& token, int64_t value) {
+  const auto apart = [&](char16_t self, char16_t other) {
+    const Letter partner = letter(other);
+    if (!token.has(self) || !partner.known || value != partner.value) return;
+    value = redraw(token);
+    if (value == partner.value) value += value < token.max ? 1 : -1;
+  };
+  apart(u'M', u'N');
+  apart(u'N', u'M');
+  const auto distant = [&](char16_t self, char16_t other) {
+    const Letter partner = letter(other);
+    if (!token.has(self) || !partner.known) return;
+    for (int k = 0; k < 3 && std::llabs(value - partner.value) <= 1; ++k) value = redraw(token);
+    if (value != partner.value) return;
+    for (int64_t step : {2, 1, -1}) {
+      if (value + step >= token.lower && value + step <= token.max) {
+        value += step;
+        return;
+      }
+    }
+  };
+  distant(u'O', u'Q');
+  distant(u'Q', u'O');
+  return value;
+}
+
+int64_t ExerciseGenerator::adjustPrimes(const Token& token, int64_t value) {
+  if (token.has(u'p')) {
+    for (int k = 0; k < 3 && isFactorOne(value); ++k) value = redraw(token);
+  }
+  const Letter small = letter(u'p');
+  if (token.has(u'P') && small.known) {
+    for (int k = 0; k < 5 && std::gcd(value, small.value) <= 2; ++k) value = redraw(token);
+    for (int k = 0; k < 10 && std::gcd(value, small.value) <= 1; ++k) value = redraw(token);
+    if (value == small.value) {
+      value = small.value < token.max ? RandomInRange(random_, small.value + 1, token.max, 0)
+                                      : RandomInRange(random_, token.lower, small.value - 1, 0);
+    }
+  }
+  return value;
+}
+
+void ExerciseGenerator::recordMarks(int row, const std::u16string& templ, const Token& token) {
+  for (char16_t ch : {u'T', u'U'}) {
+    const size_t at = token.text.find(ch);
+    if (at == std::u16string::npos) continue;
+    size_t begin = token.start + at;
+    while (begin > token.start && isDigit(templ[begin - 1])) --begin;
+    const size_t digits = token.start + at - begin;
+    int64_t limit = 10;
+    for (size_t d = 0; d < digits; ++d) limit *= 10;
+    markOf(ch) = {row, static_cast<int>(begin), limit, static_cast<int>(token.start + token.text.size() - begin)};
+  }
+  for (char16_t ch : {u'L', u'G'}) {
+    if (!token.has(ch)) continue;
+    markOf(ch) = {row, static_cast<int>(token.start), token.max, static_cast<int>(digitCount(token.max))};
+  }
+}
+
+char16_t ExerciseGenerator::placeholder(int row, size_t column, char16_t ch) {
+  const auto pick = [&](int lo, int hi) { return RandomInRange(random_, lo, hi, 0); };
+  switch (ch) {
+    case u'$': return pick(2, 7) <= 4 ? u'-' : u'+';
+    case u'&': return pick(5, 10) <= 7 ? u'+' : u'*';
+    case u'!': return pick(8, 13) <= 10 ? u'*' : u':';
+    case u'?': {
+      const int64_t d = pick(2, 10);
+      return d <= 4 ? u'-' : (d <= 7 ? u'+' : u'*');
+    }
+    case u'h':
+    case u'H': {
+      const int64_t digit = ch == u'h' ? pick(2, 4) : pick(2, 9);
+      if (flags_[row].size() <= column) flags_[row].resize(column + 1, u'\0');
+      flags_[row][column] = static_cast<char16_t>(flags_[row][column] | kSuperscript);
+      return static_cast<char16_t>(u'0' + digit);
+    }
+    case u'c': return u'x';
+    case u'd': return u't';
+    case u'e': return pick(1, 100) < 50 ? u'x' : u't';
+    case u'f':
+      if (fLetter_ == 0) fLetter_ = pick(1, 100) < 50 ? u'x' : u't';
+      return fLetter_;
+    case u'g':
+      gLetter_ = gLetter_ == 0 ? (pick(1, 100) < 50 ? u'x' : u't') : (gLetter_ == u'x' ? u't' : u'x');
+      return gLetter_;
+    default: return ch;
+  }
+}
+
+void ExerciseGenerator::writeNumber(int row, size_t position, size_t width, int64_t value, bool rightAligned) {
+  std::u16string& text = rows_[row];
+  if (position >= text.size()) return;
+  width = std::min(width, text.size() - position);
+  std::u16string digits;
+  for (char ch : std::to_string(value)) digits += static_cast<char16_t>(ch);
+  if (digits.size() > width) return;
+  std::fill_n(text.begin() + position, width, u' ');
+  const size_t offset = rightAligned ? width - digits.size() : 0;
+  std::copy(digits.begin(), digits.end(), text.begin() + position + offset);
+}
+
+int64_t ExerciseGenerator::numberAt(const NumberMark& mark) const {
+  if (!mark.present()) return 0;
+  const std::u16string& text = rows_[mark.row];
+  if (static_cast<size_t>(mark.position) >= text.size()) return 0;
+  return leadingNumber(text.substr(mark.position, mark.width));
+}
+
+bool ExerciseGenerator::incrementNumber(char16_t letter) {
+  const NumberMark& m = mark(letter);
+  if (!m.present()) return false;
+  const int64_t value = numberAt(m);
+  if (value >= m.limit - 1) return false;
+  writeNumber(m.row, m.position, m.width, value + 1, false);
+  return true;
+}
+
+bool ExerciseGenerator::setNumber(char16_t letter, int64_t value, int64_t lowest) {
+  const NumberMark& m = mark(letter);
+  if (!m.present() || value < lowest || value > m.limit) return false;
+  if (digitCount(value) > static_cast<size_t>(m.width)) return false;
+  writeNumber(m.row, m.position, m.width, value, false);
+  return true;
+}
+
+bool ExerciseGenerator::addToL(double amount) {
+  if (!std::isfinite(amount) || std::fabs(amount) > 1e12) return false;
+  const NumberMark& m = mark(u'L');
+  return setNumber(u'L', numberAt(m) + static_cast<int64_t>(amount));
+}
+
+}  // namespace pendrix

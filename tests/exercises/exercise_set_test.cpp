@@ -1,0 +1,185 @@
+// Opening, completing and choosing from exercise files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "exercises/exercise_set.h"
+
+namespace pendrix {
+namespace {
+
+// Remembers every write in order, so the completion order can be checked.
+class RecordingStore : public ProfileStore {
+ public:
+  std::map<std::u16string, std::u16string> values;
+  std::vector<std::u16string> writes;
+
+  std::u16string readString(const std::u16string&, const std::u16string&, const std::u16string& key,
+                            const std::u16string& fallback, size_t capacity) override {
+    auto it = values.find(key);
+    if (it == values.end()) return fallback;
+    return it->second.substr(0, capacity - 1);
+  }
+  bool writeString(const std::u16string&, const std::u16string&, const std::u16string& key,
+                   const std::u16string& value) override {
+    values[key] = value;
+    writes.push_back(key);
+    return true;
+  }
+};
+
+TEST(ExerciseKey, StemAndNumberWithoutLeadingZeros) {
+  EXPECT_EQ(exerciseKey(u"AUFGABE", 0), u"AUFGABE0");
+  EXPECT_EQ(exerciseKey(u"AUFGABE", 17), u"AUFGABE17");
+  EXPECT_EQ(exerciseKey(u"TEXT___", 3), u"TEXT___3");
+}
+
+TEST(ExerciseSetOpen, CompletesMissingKeysInOrderWithDefaults) {
+  RecordingStore store;
+  store.values[u"Anzahl"] = u"1";
+  store.values[u"AUFGABE1"] = u"2x+3=11";
+  ExerciseSet set(store);
+  set.Open(u"a.wrx");
+
+  std::vector<std::u16string> expected;
+  for (int n = 0; n < 63; ++n)
+    if (n != 1) expected.push_back(exerciseKey(u"AUFGABE", n));
+  for (int n = 0; n < 63; ++n) expected.push_back(exerciseKey(u"CHARTYP", n));
+  for (const char16_t* stem : {u"TEXT___", u"TITEL__", u"TYP____", u"PARAX__", u"PARAT__"})
+    for (int n = 0; n < 21; ++n) expected.push_back(exerciseKey(stem, n));
+  expected.push_back(u"TermTyp");
+  EXPECT_EQ(store.writes, expected);
+
+  EXPECT_EQ(store.values[u"AUFGABE0"], u"");
+  EXPECT_EQ(store.values[u"TYP____20"], u"0");
+  EXPECT_EQ(store.values[u"PARAX__0"], u"-1");
+  EXPECT_EQ(store.values[u"PARAT__20"], u"-1");
+  EXPECT_EQ(store.values[u"TermTyp"], u"Term");
+  EXPECT_EQ(store.values[u"AUFGABE1"], u"2x+3=11");
+
+  EXPECT_EQ(set.count(), 1);
+  EXPECT_EQ(set.current(), 1);
+  set.Select(1);
+  EXPECT_EQ(set.Template(0), u"");
+  EXPECT_EQ(set.Template(1), u"2x+3=11");
+  EXPECT_EQ(set.Template(2), u"");
+  EXPECT_EQ(set.Kind(), ExerciseKind::Term);
+}
+
+TEST(ExerciseSetOpen, RewritesIntegersThatReadAsTheMissingMarkAndAddsAnzahl) {
+  RecordingStore store;
+  store.values[u"TYP____4"] = u"32000";
+  store.values[u"PARAX__2"] = u"7";
+  ExerciseSet set(store);
+  set.Open(u"a.wrx");
+  EXPECT_EQ(store.values[u"TYP____4"], u"0");
+  EXPECT_EQ(store.values[u"PARAX__2"], u"7");
+  EXPECT_EQ(store.values[u"Anzahl"], u"0");
+  EXPECT_EQ(store.writes.back(), u"TermTyp");
+  EXPECT_EQ(set.count(), 0);
+  EXPECT_EQ(set.current(), 0);
+  EXPECT_EQ(set.Title(0), u"Leer");
+}
+
+TEST(ExerciseSetOpen, CountIsClampedToTwentyOneAndZero) {
+  for (const auto& [anzahl, count] : std::vector<std::pair<std::u16string, int>>{
+           {u"99", 21}, {u"-5", 0}, {u"abc", 0}, {u"7x", 7}, {u"21", 21}}) {
+    RecordingStore store;
+    store.values[u"Anzahl"] = anzahl;
+    ExerciseSet set(store);
+    set.Open(u"a.wrx");
+    EXPECT_EQ(set.count(), count) << std::string(anzahl.begin(), anzahl.end());
+    set.Select(22);
+    EXPECT_EQ(set.current(), count == 21 ? 1 : 0);
+  }
+}
+
+TEST(ExerciseSetSelect, UsesThreeRowKeysPerExercise) {
+  RecordingStore store;
+  store.values[u"Anzahl"] = u"21";
+  store.values[u"AUFGABE3"] = u"up";
+  store.values[u"AUFGABE4"] = u"main";
+  store.values[u"AUFGABE5"] = u"low";
+  store.values[u"CHARTYP4"] = u"\"\"";
+  store.values[u"AUFGABE60"] = u"u21";
+  store.values[u"AUFGABE62"] = u"l21";
+  ExerciseSet set(store);
+  set.Open(u"a.wrx");
+  set.Select(2);
+  EXPECT_EQ(set.current(), 2);
+  EXPECT_EQ(set.Template(0), u"up");
+  EXPECT_EQ(set.Template(1), u"main");
+  EXPECT_EQ(set.Template(2), u"low");
+  EXPECT_EQ(set.Flags(1), u"\"\"");
+  set.Select(21);
+  EXPECT_EQ(set.Template(0), u"u21");
+  EXPECT_EQ(set.Template(2), u"l21");
+}
+
+TEST(ExerciseSetSelect, PastTheEndAndOutsideNumbers) {
+  RecordingStore store;
+  store.values[u"Anzahl"] = u"2";
+  store.values[u"AUFGABE1"] = u"first";
+  ExerciseSet set(store);
+  set.Open(u"a.wrx");
+  set.Select(3);
+  EXPECT_TRUE(set.pastEnd());
+  EXPECT_EQ(set.current(), 1);
+  EXPECT_EQ(set.Template(1), u"");  // no rows read at the mark
+  for (int number : {0, -1, 4, 1000}) {
+    set.Select(number);
+    EXPECT_EQ(set.current(), 0);
+    EXPECT_FALSE(set.pastEnd());
+  }
+}
+
+TEST(ExerciseSetTexts, TitlesShowRootSignAndKindIsCaseSensitive) {
+  RecordingStore store;
+  store.values[u"Anzahl"] = u"2";
+  store.values[u"TITEL__0"] = u"\u00E5 ziehen";
+  store.values[u"TITEL__1"] = u"zwei";
+  store.values[u"TEXT___1"] = u"Löse die Gleichung";
+  store.values[u"TermTyp"] = u"gleichung";
+  store.values[u"PARAX__1"] = u"2";
+  ExerciseSet set(store);
+  set.Open(u"a.wrx");
+  EXPECT_EQ(set.Title(0), u"\u221A ziehen");
+  EXPECT_EQ(set.Title(2), u"Leer");
+  EXPECT_EQ(set.Kind(), ExerciseKind::Term);
+  set.Select(2);
+  EXPECT_EQ(set.Title(-1), u"zwei");
+  EXPECT_EQ(set.Text(), u"Löse die Gleichung");
+  EXPECT_EQ(set.xKind(1), 2);
+  EXPECT_EQ(set.tKind(1), -1);
+  store.values[u"TermTyp"] = u"Gleichung2";
+  EXPECT_EQ(set.Kind(), ExerciseKind::Equation2);
+  store.values[u"TermTyp"] = u"Gleichung";
+  EXPECT_EQ(set.Kind(), ExerciseKind::Equation);
+}
+
+TEST(ExerciseSetFile, RealFileIsCompletedAndLongValuesAreCut) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "pendrix-exercise-set";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path file = dir / "probe.wrx";
+  std::ofstream(file) << "[AUFGABE]\nAnzahl=1\nAUFGABE1=" << std::string(150, '7') << "\nTITEL__0="
+                      << std::string(120, 'a') << "\n";
+  auto store = makePortableProfileStore();
+  ExerciseSet set(*store);
+  set.Open(file.u16string());
+  set.Select(1);
+  EXPECT_EQ(set.Template(1).size(), 99u);
+  EXPECT_EQ(set.Title(0).size(), 99u);
+  ExerciseSet again(*store);
+  again.Open(file.u16string());
+  EXPECT_EQ(readProfileInt(*store, file.u16string(), u"AUFGABE", u"PARAT__20", 5), -1);
+  EXPECT_EQ(store->readString(file.u16string(), u"AUFGABE", u"TermTyp", u"", 100), u"Term");
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace pendrix
