@@ -1,0 +1,192 @@
+// The placeholder rules of one generation pass, checked over many seeds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+#include <string>
+
+#include "exercises/exercise_generator.h"
+
+namespace pendrix {
+namespace {
+
+constexpr int kDraws = 400;
+
+class Generator : public ::testing::Test {
+ protected:
+  // Generates `main` (and optional upper/lower rows) with a fresh seed each time.
+  const ExerciseRows& generate(const std::u16string& main, const std::u16string& mainFlags = u"",
+                               const std::u16string& upper = u"", const std::u16string& lower = u"") {
+    source_.seed(++seed_);
+    generator_.GenerateRows({upper, main, lower}, {u"", mainFlags, u""});
+    return generator_.rows();
+  }
+  int64_t numberIn(const std::u16string& row, size_t at) {
+    int64_t v = 0;
+    while (at < row.size() && row[at] >= u'0' && row[at] <= u'9') v = v * 10 + (row[at++] - u'0');
+    return v;
+  }
+  std::string narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+  CrtRandom source_;
+  ExerciseRandom random_{source_};
+  ExerciseGenerator generator_{random_};
+  uint32_t seed_ = 0;
+};
+
+TEST_F(Generator, TemplateNumbersGiveTheirRanges) {
+  struct Case {
+    const char16_t* templ;
+    int64_t lo, hi;
+  };
+  for (const Case& c : {Case{u"37", 1, 37}, Case{u"75", 10, 75}, Case{u"999", 100, 999}, Case{u"0", 0, 0},
+                        Case{u"5", 1, 5}, Case{u"9A", 10, 99}}) {
+    int64_t seenLo = 1 << 30, seenHi = -1;
+    for (int i = 0; i < 5 * kDraws; ++i) {
+      const int64_t v = numberIn(generate(c.templ)[1], 0);
+      seenLo = std::min(seenLo, v);
+      seenHi = std::max(seenHi, v);
+    }
+    EXPECT_EQ(seenLo, c.lo) << narrow(c.templ);
+    EXPECT_EQ(seenHi, c.hi) << narrow(c.templ);
+  }
+}
+
+TEST_F(Generator, ZeroAndExponentsStayAsWritten) {
+  // "x2+30": the 2 is a superscript cell.
+  const std::u16string flags = u"\x22\x62\x22\x22\x22";
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& row = generate(u"x2+0-3", flags)[1];
+    ASSERT_EQ(row.substr(0, 5), u"x2+0-") << narrow(row);
+    ASSERT_GE(row[5], u'1');
+  }
+}
+
+TEST_F(Generator, DivisionVByVIsAlwaysWhole) {
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& row = generate(u"99V:9v")[1];
+    const size_t colon = row.find(u':');
+    const int64_t big = numberIn(row, 0), small = numberIn(row, colon + 1);
+    ASSERT_GT(small, 0) << narrow(row);
+    ASSERT_EQ(big % small, 0) << narrow(row);
+    ASSERT_LE(small, 99);
+  }
+}
+
+TEST_F(Generator, LetterRelations) {
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& row = generate(u"9A+9A-9M+9N")[1];
+    ASSERT_EQ(row.substr(0, 2), row.substr(3, 2)) << narrow(row);
+    ASSERT_NE(numberIn(row, 6), numberIn(row, 9)) << narrow(row);
+    const std::u16string& sizes = generate(u"99S-9s")[1];
+    ASSERT_LT(numberIn(sizes, 4), numberIn(sizes, 0)) << narrow(sizes);
+    const std::u16string& pair = generate(u"I/J")[1];
+    const int64_t num = numberIn(pair, 0), den = numberIn(pair, 2);
+    ASSERT_LT(num, den);
+    ASSERT_TRUE(den == 2 || den == 4 || den == 5 || den == 8 || den == 6) << narrow(pair);
+    const std::u16string& shared = generate(u"99p:99P")[1];
+    const int64_t p = numberIn(shared, 0), q = numberIn(shared, shared.find(u':') + 1);
+    ASSERT_NE(p, q);
+    const std::u16string& apart = generate(u"9O+9Q")[1];
+    ASSERT_NE(numberIn(apart, 0), numberIn(apart, 3)) << narrow(apart);
+  }
+}
+
+TEST_F(Generator, SquaresAndDigitLimitedNumbers) {
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& squares = generate(u"99W")[1];
+    const int64_t w = numberIn(squares, 0);
+    const auto root = static_cast<int64_t>(std::sqrt(static_cast<double>(w)));
+    ASSERT_EQ(root * root, w) << narrow(squares);
+    const std::u16string& z = generate(u"Z+99Z")[1];
+    ASSERT_EQ(z.size(), 5u);
+    ASSERT_NE(z[0], u' ') << narrow(z);
+    ASSERT_EQ(z[1], u'+') << narrow(z);
+    const std::u16string& right = generate(u"99i")[1];
+    ASSERT_NE(right[2], u' ') << narrow(right);  // right-aligned in its token
+    const std::u16string& kept = generate(u"42u")[1];
+    ASSERT_EQ(kept, u"42 ");
+  }
+}
+
+TEST_F(Generator, OperatorExponentAndLetterPlaceholders) {
+  bool sawPlus = false, sawTimes = false, sawColon = false;
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& row = generate(u"x$y&z!w?cdefgg ah")[1];
+    ASSERT_TRUE(row[1] == u'-' || row[1] == u'+');
+    ASSERT_TRUE(row[3] == u'+' || row[3] == u'*');
+    ASSERT_TRUE(row[5] == u'*' || row[5] == u':');
+    ASSERT_TRUE(row[7] == u'-' || row[7] == u'+' || row[7] == u'*');
+    sawPlus |= row[1] == u'+';
+    sawTimes |= row[3] == u'*';
+    sawColon |= row[5] == u':';
+    ASSERT_EQ(row.substr(8, 2), u"xt");
+    ASSERT_TRUE(row[10] == u'x' || row[10] == u't');
+    ASSERT_TRUE(row[11] == u'x' || row[11] == u't');
+    ASSERT_NE(row[12], row[13]);  // g alternates
+    ASSERT_GE(row[16], u'2');
+    ASSERT_LE(row[16], u'4');
+    ASSERT_TRUE(generator_.flags()[1][16] & 0x40);
+  }
+  EXPECT_TRUE(sawPlus && sawTimes && sawColon);
+  const std::u16string cent = generate(u"Cent+1C")[1];
+  EXPECT_EQ(cent[0], u'C');  // the C of a unit stays a letter
+  EXPECT_EQ(cent.substr(2, 3), u"nt+");
+}
+
+TEST_F(Generator, LinearEquationRightSideIsMadeToFit) {
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& row = generate(u"3x+5=99L")[1];
+    const int64_t a = numberIn(row, 0), b = numberIn(row, 3);
+    ASSERT_GE(a, 1);
+    ASSERT_LE(a, 3);
+    ASSERT_GE(b, 1);
+    ASSERT_LE(b, 5);
+    const NumberMark& l = generator_.mark(u'L');
+    ASSERT_EQ(l.row, 1);
+    ASSERT_EQ(l.position, 5);
+    ASSERT_EQ(l.limit, 999);
+    const int64_t right = generator_.numberAt(l);
+    ASSERT_GE(right, 100);
+    const int x = 7;
+    const double difference = static_cast<double>(a * x + b - right);
+    ASSERT_TRUE(generator_.addToL(difference));
+    ASSERT_EQ(generator_.numberAt(l), a * x + b) << narrow(generator_.rows()[1]);
+    ASSERT_FALSE(generator_.addToL(-1000));
+    ASSERT_FALSE(generator_.addToL(1.0e308));
+  }
+}
+
+TEST_F(Generator, IncrementsStopBelowTheirLimit) {
+  generate(u"12:5T");
+  const NumberMark& t = generator_.mark(u'T');
+  ASSERT_EQ(t.limit, 100);
+  ASSERT_EQ(t.position, 3);
+  int steps = 0;
+  while (generator_.incrementNumber(u'T')) ++steps;
+  EXPECT_EQ(generator_.numberAt(t), 99);
+  EXPECT_EQ(generator_.rows()[1].substr(2), u":99");
+  EXPECT_GE(steps, 0);
+  EXPECT_FALSE(generator_.incrementNumber(u'U'));
+  generate(u"U+1");
+  EXPECT_EQ(generator_.mark(u'U').limit, 10);
+  while (generator_.incrementNumber(u'U')) {
+  }
+  EXPECT_EQ(generator_.rows()[1], u"9+1");
+}
+
+TEST_F(Generator, OverlongRowsAreCutToTheGrid) {
+  const std::u16string longRow(99, u'9');
+  const std::u16string longFlags(120, u'\x62');
+  for (int i = 0; i < 20; ++i) {
+    const ExerciseRows& rows = generate(longRow, longFlags, longRow, u"h" + longRow);
+    for (int r = 0; r < 3; ++r) {
+      ASSERT_LE(rows[r].size(), kMaxRowColumns);
+      ASSERT_LE(generator_.flags()[r].size(), kMaxRowColumns);
+    }
+    ASSERT_EQ(rows[1].size(), kMaxRowColumns);
+  }
+}
+
+}  // namespace
+}  // namespace pendrix
