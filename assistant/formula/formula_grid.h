@@ -101,6 +101,20 @@ class FormulaGrid {
   void blankOutZ();
 
  private:
+  void shiftColumnsRight(int column);
+  void removeColumn(int column);
+  void setCell(int row, int column, char16_t c, uint16_t cellFlags);
+  void insertIntoFractionRow(char16_t c, int row, int column);
+  void removeFromFractionRow(int row, int column);
+  void removeCell(int row, int column);
+  bool rowInsideRoot(int row, int column) const;
+  int fractionRunEnd(int column) const;
+  void pairRoots();
+  void markUsedColumns();
+  int extractSlot(int slot, int start);
+  void appendFractionRow(std::u16string& text, int row, int first, int last) const;
+  bool rowContains(int row, char16_t c) const;
+
   std::array<std::array<char16_t, kCells>, kRows> chars_{};
   std::array<std::array<uint16_t, kCells>, kRows> flags_{};
   std::array<std::array<char16_t, kCells>, kRows> degrees_{};
