@@ -132,7 +132,7 @@ void ExerciseGenerator::generateToken(int row, const std::u16string& templ, size
     token.lower = token.max;
   } else {
     size_t j = 1;
-    for (; j + 1 < length && j <= limitI && j <= limitK; ++j) token.lower *= 10;
+    for (; j + 1 < length && j <= limitI && j <= limitK; ++j) token.lower = std::min(token.lower * 10, kLargestMaximum);
     if (maxText[0] >= u'6' && maxText[0] <= u'9' && token.max > 9 && j <= limitI && j <= limitK)
       token.lower *= 10;
     token.lower = std::min(token.lower, token.max);
