@@ -96,6 +96,15 @@ void EquationSolver::solveEquation(std::u16string_view left, std::u16string_view
   touchingZeros();
 }
 
+// Newton's rule converges only linearly at a multiple zero, so its accepted points
+// scatter around it by far more than the step tolerance: (x-2)^2=0 would otherwise
+// show 2.000 twice. Two points are one zero when D also vanishes between them.
+bool EquationSolver::sameSolution(double s, double first) {
+  if (std::fabs(s - first) <= kStepTolerance) return true;
+  const Difference between = difference((s + first) / 2);
+  return between.ok && std::fabs(between.d) < kResidualTolerance;
+}
+
 bool EquationSolver::accept(double s) {
   ++count_;
   if (count_ == 1) {
@@ -103,7 +112,7 @@ bool EquationSolver::accept(double s) {
     display_->setValueText(formatSolution(s));
     return false;
   }
-  if (std::fabs(s - first_) > kStepTolerance) {
+  if (!sameSolution(s, first_)) {
     display_->setStatusText(formatSecondSolution(s));
     done_ = true;
     return true;
