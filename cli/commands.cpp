@@ -6,6 +6,7 @@ int runGrid(const Args& args, std::ostream& out, std::ostream& err);   // cmd_gr
 int runTerms(const Args& args, std::ostream& out, std::ostream& err);  // cmd_grid.cpp
 int runEval(const Args& args, std::ostream& out, std::ostream& err);   // cmd_solve.cpp
 int runSolve(const Args& args, std::ostream& out, std::ostream& err);  // cmd_solve.cpp
+int runExercise(const Args& args, std::ostream& out, std::ostream& err);  // cmd_exercise.cpp
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
@@ -13,6 +14,7 @@ const std::vector<Command>& commands() {
       {"terms", "[--settings FILE] KEYS  the slot mask, relations and term texts of the term extraction", runTerms},
       {"eval", "[--x V] [--t V] TEXT  value, error code, the four indicators and the stop position of a term", runEval},
       {"solve", "[--settings FILE] KEYS  the solve command: display 1009, display 1031 and any message", runSolve},
+      {"exercise", "FILE N [--seed S] [--settings FILE] [--again]  exercise N of an exercise file: rows, statement, displays, messages", runExercise},
   };
   return all;
 }

@@ -1,0 +1,82 @@
+// pendrix-cli exercise: a file with the linear example, drawn, printed and repeated.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+
+namespace pendrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliExercise : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / "pendrix-cli-exercise";
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    file_ = (dir_ / "linear.wrx").string();
+    std::ofstream(file_) << "[AUFGABE]\nAnzahl=2\nTermTyp=Gleichung\nTITEL__0=lineare Gleichung\n"
+                            "TEXT___0=Solve it\nAUFGABE1=3x+5=99L\nPARAX__0=2\nAUFGABE4=9:0\n";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  int run(const Args& args) {
+    out_.str("");
+    err_.str("");
+    return runCli(args, out_, err_);
+  }
+  std::string value(const std::string& key, int block = 0) const {
+    std::istringstream lines(out_.str());
+    std::string line;
+    int seen = 0;
+    while (std::getline(lines, line))
+      if (line.rfind(key + "=", 0) == 0 && seen++ == block) return line.substr(key.size() + 1);
+    return "<missing>";
+  }
+
+  fs::path dir_;
+  std::string file_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(CliExercise, PrintsTheDrawnEquationAndItsSolution) {
+  ASSERT_EQ(run({"exercise", file_, "1", "--seed", "1", "--again"}), 0) << err_.str();
+  for (int block : {0, 1}) {
+    const std::string row = value("row1", block);
+    ASSERT_EQ(row.substr(1, 2), "x+") << row;
+    const int a = row[0] - '0', b = row[3] - '0';
+    const int c = std::stoi(row.substr(5));
+    const double x = std::stod(value("display1009", block));
+    EXPECT_EQ(a * x + b, c) << row;
+    EXPECT_EQ(value("text", block), "Solve it");
+  }
+  EXPECT_EQ(out_.str().find("message:"), std::string::npos);
+  // The same seed draws the same exercise.
+  const std::string first = out_.str();
+  run({"exercise", file_, "1", "--seed", "1", "--again"});
+  EXPECT_EQ(out_.str(), first);
+  // Opening completed the file.
+  std::ifstream completed(file_);
+  const std::string content((std::istreambuf_iterator<char>(completed)), std::istreambuf_iterator<char>());
+  EXPECT_NE(content.find("PARAT__20=-1"), std::string::npos);
+}
+
+TEST_F(CliExercise, MessagesAndUsageErrors) {
+  ASSERT_EQ(run({"exercise", file_, "-1", "--seed", "3"}), 0);
+  EXPECT_NE(out_.str().find("message: Bitte zuerst eine Aufgabe auswählen."), std::string::npos);
+  ASSERT_EQ(run({"exercise", file_, "2", "--seed", "3"}), 0);
+  EXPECT_NE(out_.str().find("message: Versuch es nocheinmal oder wähle eine andere Aufgabe"), std::string::npos);
+  EXPECT_EQ(value("row1"), "");
+  EXPECT_EQ(value("display1009"), "----");
+  EXPECT_EQ(run({"exercise", file_}), 2);
+  EXPECT_EQ(run({"exercise", file_, "1", "--seed"}), 2);
+  EXPECT_EQ(run({"exercise", file_, "1", "--seed", "x"}), 2);
+  EXPECT_EQ(run({"exercise", file_, "one"}), 2);
+}
+
+}  // namespace
+}  // namespace pendrix::cli
