@@ -97,16 +97,31 @@ AltKeyResult FormulaEditor::altCharacter(char16_t c) {
   return {false, 0};
 }
 
+static int rootSigns(const FormulaGrid& grid) {
+  int count = 0;
+  for (int row = 0; row < FormulaGrid::kRows; ++row) {
+    for (int column = 0; column < grid.length(); ++column) {
+      if (isRootOpen(grid.at(row, column)) || isRootClose(grid.at(row, column))) ++count;
+    }
+  }
+  return count;
+}
+
 void FormulaEditor::insertRoot(bool cube) {
   if (grid_.tooComplex()) return;  // refused silently
-  grid_.insertCharacter(ROOT_OPEN);
+  // A root goes in whole or not at all: in a grid with one free column the open
+  // would fit and the close not, and an open without its close breaks the pairing.
+  FormulaGrid trial = grid_;
+  trial.insertCharacter(ROOT_OPEN);
   if (cube) {
-    grid_.cursorLeft();
-    grid_.setRootDegree(u'3');
-    grid_.cursorRight(false);
+    trial.cursorLeft();
+    trial.setRootDegree(u'3');
+    trial.cursorRight(false);
   }
-  grid_.insertCharacter(ROOT_CLOSE);
-  grid_.cursorLeft();
+  trial.insertCharacter(ROOT_CLOSE);
+  trial.cursorLeft();
+  if (rootSigns(trial) != rootSigns(grid_) + 2) return;
+  grid_ = trial;
   resetSolutionDisplay(display_);
 }
 
