@@ -4,6 +4,7 @@ namespace pendrix::cli {
 
 int runGrid(const Args& args, std::ostream& out, std::ostream& err);   // cmd_grid.cpp
 int runTerms(const Args& args, std::ostream& out, std::ostream& err);  // cmd_grid.cpp
+int runPreview(const Args& args, std::ostream& out, std::ostream& err);  // cmd_preview.cpp
 int runEval(const Args& args, std::ostream& out, std::ostream& err);   // cmd_solve.cpp
 int runSolve(const Args& args, std::ostream& out, std::ostream& err);  // cmd_solve.cpp
 int runExercise(const Args& args, std::ostream& out, std::ostream& err);  // cmd_exercise.cpp
@@ -11,6 +12,11 @@ int runExercise(const Args& args, std::ostream& out, std::ostream& err);  // cmd
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
       {"grid", "[--settings FILE] KEYS   the three rows, their flags (hex), root degrees and the cursor", runGrid},
+      {"preview",
+       "[--settings FILE] KEYS --svg FILE [--click X,Y]  the typeset preview as SVG; fixed metrics: formula font "
+       "18 px high, descent 4, characters 9 px wide (blank 5), small font characters 6 (blank 3), signs 15 and 16 px; "
+       "dialog 470 x 120 px, preview control at (8,24) 438 x 72; a click is in dialog window pixels",
+       runPreview},
       {"terms", "[--settings FILE] KEYS  the slot mask, relations and term texts of the term extraction", runTerms},
       {"eval", "[--x V] [--t V] TEXT  value, error code, the four indicators and the stop position of a term", runEval},
       {"solve", "[--settings FILE] KEYS  the solve command: display 1009, display 1031 and any message", runSolve},
