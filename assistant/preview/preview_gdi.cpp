@@ -1,0 +1,200 @@
+#include "preview/preview_gdi.h"
+
+#include <optional>
+#include <variant>
+
+namespace pendrix {
+
+namespace {
+
+constexpr int kDotId = 133;
+constexpr int kMinusId = 132;
+constexpr int kPlusId = 130;
+constexpr COLORREF kFramePen = RGB(192, 192, 192);
+
+HBITMAP loadResource(HINSTANCE instance, int id) {
+  return static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+HBITMAP loadFile(const std::u16string& path) {
+  return static_cast<HBITMAP>(LoadImageW(nullptr, wide(path), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+// Keeps a GDI object selected for one scope and puts the previous one back.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+  ~Selection() {
+    if (previous_) SelectObject(dc_, previous_);
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+class Player {
+ public:
+  Player(HDC dc, const PreviewStyle& style) : dc_(dc), style_(style), memory_(CreateCompatibleDC(dc)) {}
+
+  void operator()(const TextItem& item) const {
+    if (item.font == PreviewFont::Formula) {
+      TextOutW(dc_, item.at.x, item.at.y, reinterpret_cast<const wchar_t*>(&item.character), 1);
+      return;
+    }
+    // A small font lives for one character, as the formula font stays selected.
+    const LOGFONTW description = smallFontOf(style_.font);
+    UniqueFont small(CreateFontIndirectW(&description));
+    Selection selected(dc_, small.get());
+    TextOutW(dc_, item.at.x, item.at.y, reinterpret_cast<const wchar_t*>(&item.character), 1);
+  }
+
+  void operator()(const SignItem& item) const {
+    if (!style_.signs || !memory_) return;
+    Selection selected(memory_.get(), style_.signs->get(item.sign));
+    BitBlt(dc_, item.at.x, item.at.y, item.width, item.height, memory_.get(), 0, 0, SRCAND);
+  }
+
+  void operator()(const PolylineItem& item) const {
+    if (item.points.empty()) return;
+    std::optional<Selection> pen;
+    if (item.pen == PreviewPen::Frame) pen.emplace(dc_, framePen_.get());
+    MoveToEx(dc_, item.points[0].x, item.points[0].y, nullptr);
+    for (size_t i = 1; i < item.points.size(); ++i) LineTo(dc_, item.points[i].x, item.points[i].y);
+  }
+
+ private:
+  HDC dc_;
+  const PreviewStyle& style_;
+  UniqueMemoryDc memory_;
+  UniquePen framePen_{CreatePen(PS_SOLID, 1, kFramePen)};
+};
+
+}  // namespace
+
+HBITMAP PreviewSigns::get(PreviewSign sign) const {
+  switch (sign) {
+    case PreviewSign::Dot: return dot.get();
+    case PreviewSign::Minus: return minus.get();
+    case PreviewSign::Plus: return plus.get();
+  }
+  return nullptr;
+}
+
+PreviewSigns loadPreviewSigns(HINSTANCE instance) {
+  PreviewSigns signs;
+  signs.dot.reset(loadResource(instance, kDotId));
+  signs.minus.reset(loadResource(instance, kMinusId));
+  signs.plus.reset(loadResource(instance, kPlusId));
+  return signs;
+}
+
+PreviewSigns loadPreviewSignsFromFolder(const std::u16string& folder) {
+  PreviewSigns signs;
+  signs.dot.reset(loadFile(folder + u"\\sign_dot.bmp"));
+  signs.minus.reset(loadFile(folder + u"\\sign_minus.bmp"));
+  signs.plus.reset(loadFile(folder + u"\\sign_plus.bmp"));
+  return signs;
+}
+
+LOGFONTW smallFontOf(const LOGFONTW& formula) {
+  LOGFONTW small = formula;
+  small.lfHeight = static_cast<LONG>(formula.lfHeight * 0.7);
+  return small;
+}
+
+GdiPreviewMetrics::GdiPreviewMetrics(HDC dc, const LOGFONTW& font, const PreviewSigns& signs)
+    : dc_(dc), signs_(signs), formula_(CreateFontIndirectW(&font)) {
+  const LOGFONTW small = smallFontOf(font);
+  small_.reset(CreateFontIndirectW(&small));
+  if (formula_) previous_ = SelectObject(dc_, formula_.get());
+  TEXTMETRICW metrics{};
+  if (GetTextMetricsW(dc_, &metrics)) {
+    height_ = metrics.tmHeight;
+    descent_ = metrics.tmDescent;
+  }
+}
+
+GdiPreviewMetrics::~GdiPreviewMetrics() {
+  if (previous_) SelectObject(dc_, previous_);
+}
+
+int GdiPreviewMetrics::advance(char16_t c, PreviewFont font) const {
+  HGDIOBJ previous = nullptr;
+  if (font == PreviewFont::Small && small_) previous = SelectObject(dc_, small_.get());
+  SIZE size{};
+  GetTextExtentPoint32W(dc_, reinterpret_cast<const wchar_t*>(&c), 1, &size);
+  if (previous) SelectObject(dc_, previous);
+  return size.cx;
+}
+
+SignSize GdiPreviewMetrics::signSize(PreviewSign sign) const {
+  BITMAP bitmap{};
+  if (!GetObjectW(signs_.get(sign), sizeof bitmap, &bitmap)) return {};
+  return {bitmap.bmWidth, bitmap.bmHeight};
+}
+
+void renderPreview(HDC dc, const DisplayList& list, const PreviewStyle& style) {
+  UniqueFont formula(CreateFontIndirectW(&style.font));
+  Selection font(dc, formula.get());
+  const int oldMode = SetBkMode(dc, OPAQUE);
+  const COLORREF oldBackground = SetBkColor(dc, style.background);
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  {
+    Player player(dc, style);
+    for (const DisplayItem& item : list.items) std::visit(player, item);
+  }
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBackground);
+  SetBkMode(dc, oldMode);
+}
+
+void redrawPreviewWindow(HWND dialog, HWND preview, FormulaGrid& grid, PreviewLayout& layout,
+                         const PreviewSigns& signs, COLORREF background) {
+  RECT previewRect{}, dialogRect{};
+  GetWindowRect(preview, &previewRect);
+  GetWindowRect(dialog, &dialogRect);
+  const PreviewArea area{{previewRect.left, previewRect.top, previewRect.right, previewRect.bottom},
+                         {dialogRect.left, dialogRect.top, dialogRect.right, dialogRect.bottom}};
+  PreviewStyle style;
+  style.background = background;
+  style.signs = &signs;
+  HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  if (!dialogFont || !GetObjectW(dialogFont, sizeof style.font, &style.font)) {
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof style.font, &style.font);
+  }
+  WindowDc dc(dialog);
+  if (!dc.get()) return;
+  DisplayList list;
+  {
+    GdiPreviewMetrics metrics(dc.get(), style.font, signs);
+    list = layout.redraw(grid, area, metrics);
+  }
+  renderPreview(dc.get(), list, style);
+}
+
+POINT dialogWindowPoint(HWND dialog, POINT client) {
+  RECT window{};
+  GetWindowRect(dialog, &window);
+  ClientToScreen(dialog, &client);
+  return {client.x - window.left, client.y - window.top};
+}
+
+}  // namespace pendrix
