@@ -8,9 +8,13 @@ int runPreview(const Args& args, std::ostream& out, std::ostream& err);  // cmd_
 int runEval(const Args& args, std::ostream& out, std::ostream& err);   // cmd_solve.cpp
 int runSolve(const Args& args, std::ostream& out, std::ostream& err);  // cmd_solve.cpp
 int runExercise(const Args& args, std::ostream& out, std::ostream& err);  // cmd_exercise.cpp
+int runEq(const Args& args, std::ostream& out, std::ostream& err);       // cmd_eq.cpp
+int runOffsets(const Args& args, std::ostream& out, std::ostream& err);  // cmd_eq.cpp
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
+      {"eq", "[--settings FILE] KEYS  the EQ field code", runEq},
+      {"offsets", "[--settings FILE] KEYS  small=0|1, count=N, then the small-character offsets one per line", runOffsets},
       {"grid", "[--settings FILE] KEYS   the three rows, their flags (hex), root degrees and the cursor", runGrid},
       {"preview",
        "[--settings FILE] KEYS --svg FILE [--click X,Y]  the typeset preview as SVG; fixed metrics: formula font "
