@@ -7,6 +7,7 @@ int runTerms(const Args& args, std::ostream& out, std::ostream& err);  // cmd_gr
 int runPreview(const Args& args, std::ostream& out, std::ostream& err);  // cmd_preview.cpp
 int runEval(const Args& args, std::ostream& out, std::ostream& err);   // cmd_solve.cpp
 int runSolve(const Args& args, std::ostream& out, std::ostream& err);  // cmd_solve.cpp
+int runRead(const Args& args, std::ostream& out, std::ostream& err);   // cmd_read.cpp
 int runExercise(const Args& args, std::ostream& out, std::ostream& err);  // cmd_exercise.cpp
 int runEq(const Args& args, std::ostream& out, std::ostream& err);       // cmd_eq.cpp
 int runOffsets(const Args& args, std::ostream& out, std::ostream& err);  // cmd_eq.cpp
@@ -25,6 +26,7 @@ const std::vector<Command>& commands() {
       {"eval", "[--x V] [--t V] TEXT  value, error code, the four indicators and the stop position of a term", runEval},
       {"solve", "[--settings FILE] KEYS  the solve command: display 1009, display 1031 and any message", runSolve},
       {"exercise", "FILE N [--seed S] [--settings FILE] [--again]  exercise N of an exercise file: rows, statement, displays, messages", runExercise},
+      {"read", "[--settings FILE] CODE  loads an EQ field code: the code written back, then the grid", runRead},
   };
   return all;
 }
