@@ -17,7 +17,7 @@ bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 }  // namespace
 
 int buttonForMnemonic(char16_t c) {
-  // The "&" letters of the button captions in the control table of Part 1.3.
+  // The "&" letters of the button captions of the dialog's buttons.
   struct Mnemonic {
     char16_t letter;
     int button;

@@ -1,5 +1,5 @@
 #pragma once
-// The main dialog's input on the formula (Part 1.3): typed characters with the
+// The main dialog's input on the formula: typed characters with the
 // pending superscript/subscript modes, the cursor and delete keys, Alt keys and the
 // formula buttons, each mapped onto FormulaGrid operations. The dialog forwards to
 // it and redraws the preview afterwards; buttons of other subsystems come back as
@@ -14,7 +14,7 @@
 
 namespace pendrix {
 
-// Control ids of the formula buttons (Part 1.3, control table).
+// Control ids of the formula buttons.
 inline constexpr int kButtonRoot = 1004;
 inline constexpr int kButtonSuperscript = 1005;
 inline constexpr int kButtonSquare = 1006;

@@ -14,7 +14,7 @@ bool isRelationSign(char16_t c) { return c == u'<' || c == u'=' || c == u'>' || 
 char16_t openOf(char16_t close) { return close == TALL_ROOT_CLOSE ? TALL_ROOT_OPEN : ROOT_OPEN; }
 char16_t closeOf(char16_t open) { return open == TALL_ROOT_OPEN ? TALL_ROOT_CLOSE : ROOT_CLOSE; }
 
-// Flags of a plain column's cells and of a fraction column's cells (Part 2.1, column kinds).
+// Flags of a plain column's cells and of a fraction column's cells.
 constexpr uint16_t kTextCell = CELL_USED | CELL_TEXT;
 constexpr uint16_t kEmptyCell = CELL_USED;
 constexpr uint16_t kFractionMain = CELL_USED | CELL_FRACTION;
@@ -135,7 +135,7 @@ bool FormulaGrid::rowInsideRoot(int row, int column) const {
 // --- insertion ---------------------------------------------------------------
 
 void FormulaGrid::insertBlankColumn() {
-  // The specification gives the new column flags 0; its cells get CELL_USED here so
+  // A bare new column would have flags 0; its cells get CELL_USED here so
   // that a column in use is marked in all three rows also between two operations.
   if (length_ > kMaxColumns - 1) return;
   cursorColumn_ = std::clamp(cursorColumn_, 0, length_);
@@ -279,7 +279,7 @@ void FormulaGrid::removeFromFractionRow(int row, int column) {
     degrees_[row][j] = degrees_[row][j + 1];
   }
   setCell(row, last, u' ', kFillerCell | (flags_[ROW_MAIN][last] & CELL_UNDER_TALL_ROOT));
-  // The specification looks at the other row's cell under the cursor to learn
+  // The literal rule looks at the other row's cell under the cursor to learn
   // whether the run now ends in a column without any character; the run's last
   // column itself is what decides it.
   if (flags_[other][last] & CELL_FILLER) removeColumn(last);

@@ -17,7 +17,7 @@ class SolutionDisplay {
   virtual void setStatusText(const std::u16string& text) = 0;  // control 1031
 };
 
-// "----" in 1009 and one space in 1031 (Part 1.3, resetting the solution display).
+// "----" in 1009 and one space in 1031.
 inline void resetSolutionDisplay(SolutionDisplay& display) {
   display.setValueText(kNoSolutionText);
   display.setStatusText(kEmptyStatusText);

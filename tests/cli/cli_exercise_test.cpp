@@ -1,6 +1,8 @@
 // pendrix-cli exercise: a file with the linear example, drawn, printed and repeated.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,7 +17,7 @@ namespace fs = std::filesystem;
 class CliExercise : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / "pendrix-cli-exercise";
+    dir_ = fs::temp_directory_path() / ("pendrix-cli-exercise-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     file_ = (dir_ / "linear.wrx").string();

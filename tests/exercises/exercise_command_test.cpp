@@ -2,6 +2,8 @@
 // drawn 200 times each, and the rules of acceptance and display.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -188,7 +190,7 @@ TEST(ShippedExercises, TwoHundredDrawsEachSucceed) {
   constexpr int kSolvedDraws = 10;  // the full numerical search is slow; run it on some draws
   MemoryStore unusedStore;
   auto store = makePortableProfileStore();
-  const fs::path copies = fs::temp_directory_path() / "pendrix-exercise-command";
+  const fs::path copies = fs::temp_directory_path() / ("pendrix-exercise-command-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   fs::remove_all(copies);
   fs::create_directories(copies);
   int files = 0;

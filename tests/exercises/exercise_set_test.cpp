@@ -1,6 +1,8 @@
 // Opening, completing and choosing from exercise files.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -162,7 +164,7 @@ TEST(ExerciseSetTexts, TitlesShowRootSignAndKindIsCaseSensitive) {
 
 TEST(ExerciseSetFile, RealFileIsCompletedAndLongValuesAreCut) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / "pendrix-exercise-set";
+  const fs::path dir = fs::temp_directory_path() / ("pendrix-exercise-set-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path file = dir / "probe.wrx";

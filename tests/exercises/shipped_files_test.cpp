@@ -2,6 +2,8 @@
 // produce fresh instances without overrunning a grid row.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,7 +28,7 @@ fs::path shippedDirectory() {
 class ShippedFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    copies_ = fs::temp_directory_path() / "pendrix-shipped-exercises";
+    copies_ = fs::temp_directory_path() / ("pendrix-shipped-exercises-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::remove_all(copies_);
     fs::create_directories(copies_);
     for (const auto& entry : fs::directory_iterator(shippedDirectory())) {

@@ -1,4 +1,4 @@
-// Part 1.3: the dialog's input on the formula, through FormulaEditor.
+// The dialog's input on the formula, through FormulaEditor.
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Part 2.1: Delete with root markers and fraction runs; the cursor operations.
+// Delete with root markers and fraction runs; the cursor operations.
 
 #include <gtest/gtest.h>
 

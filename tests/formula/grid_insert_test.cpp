@@ -1,4 +1,4 @@
-// Part 2.1: insertion, root inheritance and pairing, Too complex, fractions.
+// Insertion, root inheritance and pairing, Too complex, fractions.
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Part 2.1 invariants after seeded random key sequences: length at most 54, the
+// Grid invariants after seeded random key sequences: length at most 54, the
 // used mark in every row of every used column, column kinds, root signs balanced in
 // every row, and on the main line the pairing rule after each insertion.
 

@@ -1,4 +1,4 @@
-// Part 2.1: term extraction into the five slots, and the letter search.
+// Term extraction into the five slots, and the letter search.
 
 #include <gtest/gtest.h>
 
