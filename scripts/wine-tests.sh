@@ -31,6 +31,7 @@ fi
 # between test processes. Booting here also starts Wine's own background processes
 # outside ctest: started by a test, they would hold its output pipe open and ctest
 # would wait for them until the timeout.
-/usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+mkdir -p "$WINEPREFIX"
 wineserver -p
+/usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
 ctest --preset win64
