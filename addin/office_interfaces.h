@@ -1,0 +1,103 @@
+#pragma once
+// The Office and Word interfaces the add-in and the Word stand-in meet on. Word
+// has no headers for these in MinGW, and the add-in designer's type library is not
+// installed, so they are declared here from their published IIDs and slot order.
+
+#include <windows.h>
+#include <oaidl.h>
+
+namespace pendrix::office {
+
+enum ExtConnectMode : int { kAfterStartup = 0, kStartup = 1, kExternal = 2, kCommandLine = 3 };
+enum ExtDisconnectMode : int { kHostShutdown = 0, kUserClosed = 1 };
+
+// {B65AD801-ABAF-11D0-BB8B-00A0C90F2744}
+inline constexpr IID kIidDTExtensibility2 = {
+    0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+
+// Dual: these follow IDispatch's four slots, as DISPIDs 1 to 5.
+struct IDTExtensibility2 : public IDispatch {
+  virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int connectMode,
+                                                 IDispatch* addInInst, SAFEARRAY** custom) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnDisconnection(int removeMode, SAFEARRAY** custom) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
+};
+
+inline constexpr DISPID kDispidOnConnection = 1;
+inline constexpr DISPID kDispidOnDisconnection = 2;
+inline constexpr DISPID kDispidOnAddInsUpdate = 3;
+inline constexpr DISPID kDispidOnStartupComplete = 4;
+inline constexpr DISPID kDispidOnBeginShutdown = 5;
+
+// Office command bars: dual, called late-bound by name.
+inline constexpr IID kIidCommandBars = {
+    0x000C0302, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidCommandBar = {
+    0x000C0304, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidCommandBarControls = {
+    0x000C0306, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidCommandBarControl = {
+    0x000C0308, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidCommandBarButton = {
+    0x000C030E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// _CommandBarButtonEvents: Click is DISPID 1 with (Ctrl, CancelDefault by reference);
+// in DISPPARAMS rgvarg[1] is Ctrl and rgvarg[0] CancelDefault.
+inline constexpr IID kIidCommandBarButtonEvents = {
+    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr DISPID kDispidClick = 1;
+
+inline constexpr int kMsoBarFloating = 4;
+inline constexpr int kMsoControlButton = 1;
+inline constexpr int kMsoButtonIcon = 1;
+
+}  // namespace pendrix::office
+
+namespace pendrix::word {
+
+// Word.Application, as registered in the running object table.
+inline constexpr CLSID kClsidApplication = {
+    0x000209FF, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidApplication = {
+    0x00020970, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// Application events; WindowBeforeDoubleClick is DISPID 14 in all three, with
+// (Sel, Cancel by reference).
+inline constexpr IID kIidApplicationEvents2 = {
+    0x000209FE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidApplicationEvents3 = {
+    0x00020A00, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidApplicationEvents4 = {
+    0x00020A01, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr DISPID kDispidWindowBeforeDoubleClick = 14;
+
+inline constexpr DISPID kDispidApplication = 1000;
+inline constexpr DISPID kDispidActiveDocument = 3;
+inline constexpr DISPID kDispidActiveWindow = 4;
+inline constexpr DISPID kDispidSelection = 5;
+inline constexpr DISPID kDispidDocumentFields = 20;
+inline constexpr DISPID kDispidFieldsAdd = 105;
+inline constexpr DISPID kDispidFieldsCount = 1;
+inline constexpr DISPID kDispidFieldsItem = 0;
+inline constexpr DISPID kDispidFieldCode = 0;
+inline constexpr DISPID kDispidFieldSelect = 0xFFFF;
+inline constexpr DISPID kDispidSelectionFont = 5;
+inline constexpr DISPID kDispidSelectionRange = 400;
+inline constexpr DISPID kDispidMoveLeft = 500;
+inline constexpr DISPID kDispidMoveRight = 501;
+inline constexpr DISPID kDispidEndKey = 505;
+inline constexpr DISPID kDispidTypeParagraph = 512;
+inline constexpr DISPID kDispidRangeText = 0;
+inline constexpr DISPID kDispidWindowView = 14;
+inline constexpr DISPID kDispidShowFieldCodes = 4;
+inline constexpr DISPID kDispidFontSize = 141;
+
+inline constexpr int kWdCharacter = 1;
+inline constexpr int kWdLine = 5;
+inline constexpr int kWdMove = 0;
+inline constexpr int kWdExtend = 1;
+inline constexpr int kWdFieldEmpty = -1;
+
+}  // namespace pendrix::word
