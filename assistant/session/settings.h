@@ -60,6 +60,9 @@ class Settings {
   // A new record holds the fixed characters and every key default, so that a
   // session without an install directory still writes sound formulas.
   Settings() = default;
+  // Settings over a record of the caller's, with no file behind them: setters
+  // change nothing and return false.
+  explicit Settings(const SettingsRecord& record) : record_(record) {}
 
   // Loads from `filePath` (the settings file), asking the user's locale for the
   // separator the first time; `store` must outlive this object.
