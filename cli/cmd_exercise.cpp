@@ -2,6 +2,7 @@
 // exercise file (completing it as the assistant does), runs the exercise command
 // for exercise N and prints, one item per line:
 //   row0= row1= row2=     the grid rows after the command (UTF-8, root codes included)
+//   eq=                   the EQ field code of that grid, in the settings' notation
 //   text=                 the statement text
 //   display1009= display1031=
 //   message: TEXT         for every message box, in order
@@ -16,6 +17,7 @@
 #include "cli_common.h"
 #include "commands.h"
 #include "exercises/exercise_command.h"
+#include "formula/eq_writer.h"
 #include "session/text_codec.h"
 #include "solver/equation_solver.h"
 
@@ -102,12 +104,13 @@ bool parseArgs(const Args& args, ExerciseArgs& out, std::ostream& err) {
   return true;
 }
 
-void printRun(ConsoleDialog& dialog, std::ostream& out) {
+void printRun(ConsoleDialog& dialog, const Settings& settings, std::ostream& out) {
   for (int row = 0; row < FormulaGrid::kRows; ++row) {
     std::u16string text;
     for (int column = 0; column < dialog.grid.length(); ++column) text += dialog.grid.at(row, column);
     out << "row" << row << "=" << toUtf8(text) << "\n";
   }
+  out << "eq=" << toUtf8(generateEqCode(dialog.grid, settings.record()).text) << "\n";
   out << "text=" << toUtf8(dialog.statement) << "\n";
   out << "display1009=" << toUtf8(dialog.display.value) << "\n";
   out << "display1031=" << toUtf8(dialog.display.status) << "\n";
@@ -120,11 +123,9 @@ void printRun(ConsoleDialog& dialog, std::ostream& out) {
 int runExercise(const Args& args, std::ostream& out, std::ostream& err) {
   ExerciseArgs parsed;
   if (!parseArgs(args, parsed, err)) return 2;
-  if (!parsed.settings.empty()) {
-    // Read for its errors only: the exercise output does not depend on the notation.
-    FormulaArgs settings;
-    if (!parseFormulaArgs({"--settings", parsed.settings, ""}, settings, err)) return 2;
-  }
+  // The notation of the settings file shapes the EQ code only; the draws do not depend on it.
+  FormulaArgs notation;
+  if (!parsed.settings.empty() && !parseFormulaArgs({"--settings", parsed.settings, ""}, notation, err)) return 2;
   const uint32_t seed = parsed.seeded ? parsed.seed : static_cast<uint32_t>(std::time(nullptr));
   ConsoleDialog dialog(seed);
   auto store = makePortableProfileStore();
@@ -133,10 +134,10 @@ int runExercise(const Args& args, std::ostream& out, std::ostream& err) {
   dialog.command.setExerciseSet(&set, set.Kind());
   resetSolutionDisplay(dialog.display);
   dialog.command.run(parsed.number);
-  printRun(dialog, out);
+  printRun(dialog, notation.settings, out);
   if (parsed.again) {
     dialog.command.run(-1);
-    printRun(dialog, out);
+    printRun(dialog, notation.settings, out);
   }
   return 0;
 }

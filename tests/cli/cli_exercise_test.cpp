@@ -50,6 +50,7 @@ TEST_F(CliExercise, PrintsTheDrawnEquationAndItsSolution) {
   for (int block : {0, 1}) {
     const std::string row = value("row1", block);
     ASSERT_EQ(row.substr(1, 2), "x+") << row;
+    EXPECT_EQ(value("eq", block), "EQ " + row);
     const int a = row[0] - '0', b = row[3] - '0';
     const int c = std::stoi(row.substr(5));
     const double x = std::stod(value("display1009", block));
