@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "shipped_draws.h"
 #include "exercises/exercise_command.h"
 #include "solver/equation_solver.h"
 
@@ -186,7 +187,7 @@ fs::path shippedDirectory() {
 
 // Every exercise of every shipped file, 200 draws each with its own seed.
 TEST(ShippedExercises, TwoHundredDrawsEachSucceed) {
-  constexpr int kDraws = 200;
+  constexpr int kDraws = kShippedDraws;
   constexpr int kSolvedDraws = 10;  // the full numerical search is slow; run it on some draws
   MemoryStore unusedStore;
   auto store = makePortableProfileStore();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shipped_draws.h"
 #include "exercises/exercise_generator.h"
 #include "exercises/exercise_set.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kDrawsPerExercise = 200;
+constexpr int kDrawsPerExercise = kShippedDraws;
 constexpr char16_t kLeftOverPlaceholders[] = u"ikIJvVsSABDEFMNOQpPTULGWZu$&!?cdefghH";
 
 // Next to the test data: <repo>/tests/data names the repository.
