@@ -60,7 +60,9 @@ bool HostWindow::create(int show) {
   documentClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
   documentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   documentClass.lpszClassName = kDocumentWindowClass;
-  if (!RegisterClassExW(&mainClass) || !RegisterClassExW(&documentClass)) return false;
+  // A second window of the process finds its classes registered.
+  for (const WNDCLASSEXW* windowClass : {&mainClass, &documentClass})
+    if (!RegisterClassExW(windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
   main_ = CreateWindowExW(0, kMainWindowClass, L"Dokument1 - Microsoft Word", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                           CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, this);
   if (!main_) return false;
@@ -286,6 +288,12 @@ void HostWindow::paintDocument(HDC dc) {
     lineStart = lineEnd + 1;
   }
   SelectObject(dc, oldFont);
+}
+
+std::optional<RECT> HostWindow::boxOf(size_t position) const {
+  for (const Box& box : boxes_)
+    if (box.position == position) return box.rect;
+  return std::nullopt;
 }
 
 size_t HostWindow::positionAt(POINT point) const {

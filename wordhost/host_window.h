@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "wordhost/host_state.h"
@@ -27,6 +28,8 @@ class HostWindow {
   HWND mainWindow() const { return main_; }
   HWND documentWindow() const { return document_; }
   void refresh();
+  // Where the last paint drew a story position, in document window coordinates.
+  std::optional<RECT> boxOf(size_t position) const;
   // Runs when the user or Quit closes the main window, before it is destroyed.
   std::function<void()> onClose;
 

@@ -99,8 +99,7 @@ class ProgramHooks final : public HostHooks {
   HRESULT unloadAddin(const std::u16string& progId) override {
 #ifdef WORDHOST_HAVE_ADDIN_LOADER
     if (!loader_) return E_UNEXPECTED;
-    loader_->unload(progId);
-    return S_OK;
+    return loader_->unload(std::wstring(progId.begin(), progId.end()));
 #else
     return E_NOTIMPL;
 #endif
