@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
@@ -263,6 +265,49 @@ TEST(WordhostProcess, ServesTheAssistantsCallSequencesAndQuitsCleanly) {
   std::error_code ec;
   std::filesystem::remove(bars, ec);
   CoUninitialize();
+}
+
+// Runs wordhost.exe to its end and returns its exit code, or -1.
+long runHost(const std::wstring& arguments) {
+  std::wstring command = L"\"" + windowsPath(WORDHOST_EXE) + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return -1;
+  UniqueProcess process(info.hProcess);
+  CloseHandle(info.hThread);
+  if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 99);
+    return -1;
+  }
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.get(), &exitCode);
+  return static_cast<long>(exitCode);
+}
+
+std::string readAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(WordhostProcess, ScriptModeWritesTheDumpAndReportsAFailingLine) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "wordhost-script-test";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path script = dir / "script.txt", dump = dir / "dump.json", bars = dir / "bars.txt";
+  std::ofstream(script, std::ios::binary) << "InsertText Hallo \r\nInsertField EQ x\\s\\up5(2)\n"
+                                          << "ShowFieldCodes 1\nMoveRight 13 0\nMoveRight 1 1\nFontSize 8\n";
+  const std::wstring files = L"--bars \"" + bars.wstring() + L"\" --dump \"" + dump.wstring() + L"\"";
+  EXPECT_EQ(runHost(L"--script \"" + script.wstring() + L"\" " + files), 0);
+  const std::string written = readAll(dump);
+  EXPECT_NE(written.find("\"code\":\" EQ x\\u005cs\\u005cup5(2) \""), std::string::npos) << written;
+  EXPECT_NE(written.find("{\"pos\":19,\"char\":\"2\",\"size\":8}"), std::string::npos) << written;
+
+  std::ofstream(script, std::ios::binary | std::ios::trunc) << "InsertText x\nDoubleClickField 3\n";
+  EXPECT_EQ(runHost(L"--script \"" + script.wstring() + L"\" " + files), 1);
+  EXPECT_NE(readAll(dump).find("\"char\":\"x\""), std::string::npos);
+  EXPECT_EQ(runHost(L"--bogus"), 2);
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
 }
 
 }  // namespace
