@@ -304,7 +304,8 @@ HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** in
   return DISP_E_BADINDEX;
 }
 
-HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids || count == 0) return E_INVALIDARG;
   try {
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
@@ -341,8 +342,9 @@ const Member* DispatchObject::findMember(DISPID id) const {
   return nullptr;
 }
 
-HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                                                  VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+  if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   try {
     if (result) VariantInit(result);
     Invocation call(flags, params, result, argError);

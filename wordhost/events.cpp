@@ -122,6 +122,11 @@ FireResult fireEvent(HostState& state, SinkList& sinks, DISPID id, IDispatch* ob
   const std::vector<SinkList::Entry> targets = sinks.entries;
   VARIANT_BOOL flag = VARIANT_FALSE;
   FireResult result;
+  struct DepthGuard {
+    int& depth;
+    explicit DepthGuard(int& d) : depth(d) { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard(state.eventDepth);
   for (const SinkList::Entry& target : targets) {
     VARIANT args[2];
     args[1].vt = VT_DISPATCH;

@@ -53,6 +53,8 @@ struct HostState {
   std::vector<FaultRule> faults;
   HostHooks* hooks = nullptr;
   bool quitRequested = false;
+  // Events being fired now: the host does not close under a sink's feet.
+  int eventDepth = 0;
   // Called after every call that may have changed what the window shows.
   std::function<void()> changed;
 

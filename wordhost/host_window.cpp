@@ -16,6 +16,7 @@ constexpr COLORREF kTextColor = RGB(0, 0, 0);
 constexpr COLORREF kHiddenCodeColor = RGB(128, 128, 128);
 constexpr COLORREF kBraceColor = RGB(0, 0, 192);
 constexpr size_t kMaxFonts = 64;
+constexpr UINT_PTR kCloseRetryTimer = 1;
 
 template <typename T>
 T* windowOwner(HWND window, UINT message, LPARAM lParam) {
@@ -127,8 +128,20 @@ LRESULT HostWindow::onMain(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_CLOSE:
+      // A sink that is running (an add-in inside its event, waiting on another
+      // process) must not see its host go: close once it has returned.
+      if (state_->eventDepth > 0) {
+        SetTimer(window, kCloseRetryTimer, 100, nullptr);
+        return 0;
+      }
       if (onClose) onClose();
       DestroyWindow(window);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kCloseRetryTimer) {
+        KillTimer(window, kCloseRetryTimer);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+      }
       return 0;
     case WM_DESTROY:
       main_ = nullptr;

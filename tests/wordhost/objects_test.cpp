@@ -58,6 +58,9 @@ TEST_F(HostObjects, NamesResolveIgnoringCaseAndUnknownMembersFailCleanly) {
   // Selection.Range is read-only.
   EXPECT_EQ(invoke(sel.get(), w::kDispidSelectionRange, DISPATCH_PROPERTYPUT, argList(Variant::fromI4(1))).hr,
             DISP_E_MEMBERNOTFOUND);
+  DISPPARAMS none{};
+  EXPECT_EQ(app->Invoke(w::kDispidSelection, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
   UINT count = 7;
   EXPECT_EQ(app->GetTypeInfoCount(&count), S_OK);
   EXPECT_EQ(count, 0u);

@@ -114,6 +114,23 @@ TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
   state->document.setShowFieldCodes(true);
   RedrawWindow(window.mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   saveScreenshot(window.mainWindow(), "wordhost-window.bmp");
+
+  // A close that arrives while a sink runs waits until the event has returned.
+  bool closed = false;
+  window.onClose = [&] { closed = true; };
+  const HWND main = window.mainWindow();
+  state->eventDepth = 1;
+  SendMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(IsWindow(main));
+  state->eventDepth = 0;
+  for (int i = 0; i < 100 && IsWindow(main); ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(20);
+  }
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(IsWindow(main));
   state->disconnectAll();
   EXPECT_EQ(click.references, 1u);
   EXPECT_EQ(doubleClick.references, 1u);
