@@ -61,6 +61,18 @@ TEST_F(HostObjects, NamesResolveIgnoringCaseAndUnknownMembersFailCleanly) {
   DISPPARAMS none{};
   EXPECT_EQ(app->Invoke(w::kDispidSelection, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
+  // Malformed DISPPARAMS get an error, not a crash.
+  Variant out;
+  EXPECT_EQ(sel->Invoke(w::kDispidMoveRight, IID_NULL, 0, DISPATCH_METHOD, nullptr, out.put(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(app->Invoke(kDispidClickControl, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+            DISP_E_PARAMNOTFOUND);
+  DISPPARAMS broken{nullptr, nullptr, 2, 0};
+  EXPECT_EQ(sel->Invoke(w::kDispidMoveRight, IID_NULL, 0, DISPATCH_METHOD, &broken, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  Variant one = Variant::fromI4(1);
+  DISPPARAMS moreNamedThanArgs{one.get(), nullptr, 1, 2};
+  EXPECT_EQ(sel->Invoke(w::kDispidMoveRight, IID_NULL, 0, DISPATCH_METHOD, &moreNamedThanArgs, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
   UINT count = 7;
   EXPECT_EQ(app->GetTypeInfoCount(&count), S_OK);
   EXPECT_EQ(count, 0u);
