@@ -1,0 +1,140 @@
+// The host's windows as the add-in and the assistant find them, and the mouse:
+// a click on a bar button fires Click, a double click on a field fires
+// WindowBeforeDoubleClick, a click places the selection.
+
+#include <gtest/gtest.h>
+
+#include <ocidl.h>
+
+#include <fstream>
+#include <vector>
+
+#include "addin/office_interfaces.h"
+#include "dispatch_helpers.h"
+#include "test_sink.h"
+#include "wordhost/host_window.h"
+#include "wordhost/word_objects.h"
+
+namespace pendrix::wordhost {
+namespace {
+
+using namespace testing;
+
+ComPtr<IConnectionPoint> pointOf(IDispatch* source, const IID& iid) {
+  ComPtr<IConnectionPointContainer> container;
+  ComPtr<IConnectionPoint> point;
+  if (SUCCEEDED(source->QueryInterface(IID_IConnectionPointContainer, container.putVoid())))
+    container->FindConnectionPoint(iid, point.put());
+  return point;
+}
+
+// Keeps what the test saw beside the test's output, for a person to look at.
+void saveScreenshot(HWND window, const char* file) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  const int width = rect.right, height = rect.bottom;
+  if (width <= 0 || height <= 0) return;
+  const HDC screen = GetDC(window);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<char> pixels(static_cast<size_t>(stride) * height);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  BITMAPFILEHEADER fileHeader{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
+                              sizeof(BITMAPFILEHEADER) + sizeof header};
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, screen);
+}
+
+POINT centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
+  TestSink click(office::kIidCommandBarButtonEvents, TestSink::Answers::EventInterface);
+  TestSink doubleClick(word::kIidApplicationEvents2, TestSink::Answers::DispatchOnly);
+  auto state = std::make_shared<HostState>();
+  ComPtr<IDispatch> app = createApplication(state);
+  BarData* bar = state->bars.addBar(u"VoZozu-Diror", office::kMsoBarFloating, false);
+  bar->visible = true;
+  ButtonData* button = state->bars.addButton(bar->id, 0, 1, 1, u"", false);
+  button->caption = u"ZombTerm";
+  CallResult found = invoke(get(app.get(), L"CommandBars").get(), L"Item", DISPATCH_METHOD, argList(str(L"VoZozu-Diror")));
+  ASSERT_NE(found.object(), nullptr);
+  CallResult term = invoke(get(found.object(), L"Controls").get(), L"Item", DISPATCH_METHOD, argList(Variant::fromI4(1)));
+  ASSERT_NE(term.object(), nullptr);
+  DWORD cookie = 0;
+  ASSERT_EQ(pointOf(term.object(), office::kIidCommandBarButtonEvents)->Advise(&click, &cookie), S_OK);
+  ASSERT_EQ(pointOf(app.get(), word::kIidApplicationEvents2)->Advise(&doubleClick, &cookie), S_OK);
+  state->document.typeText(u"ab ");
+  const Selection at = state->document.selection();
+  state->document.addField(at.start(), at.end(), u"EQ x");
+
+  HostWindow window(state);
+  ASSERT_TRUE(window.create(SW_SHOWNOACTIVATE));
+  EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), window.mainWindow());
+  EXPECT_EQ(FindWindowExW(window.mainWindow(), nullptr, kDocumentWindowClass, nullptr), window.documentWindow());
+  RedrawWindow(window.mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+  // The first bar button sits at the left of the bar row.
+  SendMessageW(window.mainWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 15));
+  EXPECT_EQ(click.calls, 1);
+  EXPECT_EQ(click.lastId, office::kDispidClick);
+
+  const std::optional<RECT> b = window.boxOf(1);
+  ASSERT_TRUE(b);
+  SendMessageW(window.documentWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(b->left + 1, centre(*b).y));
+  EXPECT_TRUE(state->document.selection().collapsed());
+  EXPECT_EQ(state->document.selection().start(), 1u);
+
+  // Without field codes the field shows its code; a double click on it selects it.
+  const FieldSpan f = state->document.fields()[0];
+  const std::optional<RECT> code = window.boxOf(f.codeStart() + 2);
+  ASSERT_TRUE(code);
+  const POINT p = centre(*code);
+  SendMessageW(window.documentWindow(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(doubleClick.calls, 1);
+  EXPECT_EQ(doubleClick.lastId, word::kDispidWindowBeforeDoubleClick);
+  EXPECT_EQ(state->document.selection().start(), f.begin);
+  EXPECT_EQ(state->document.selection().end(), f.end + 1);
+
+  state->document.setShowFieldCodes(true);
+  RedrawWindow(window.mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  saveScreenshot(window.mainWindow(), "wordhost-window.bmp");
+
+  // A close that arrives while a sink runs waits until the event has returned.
+  bool closed = false;
+  window.onClose = [&] { closed = true; };
+  const HWND main = window.mainWindow();
+  state->eventDepth = 1;
+  SendMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(IsWindow(main));
+  state->eventDepth = 0;
+  for (int i = 0; i < 100 && IsWindow(main); ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(20);
+  }
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(IsWindow(main));
+  state->disconnectAll();
+  EXPECT_EQ(click.references, 1u);
+  EXPECT_EQ(doubleClick.references, 1u);
+}
+
+}  // namespace
+}  // namespace pendrix::wordhost

@@ -1,0 +1,146 @@
+#pragma once
+// A small IDispatch without a type library: each object lists its members (name,
+// DISPID, the invoke kinds it answers, parameter names, handler) in a table, and
+// the base answers GetIDsOfNames case-insensitively, reads the arguments as Word
+// accepts them and keeps the host's call log and fault injection in one place.
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <memory>
+#include <span>
+#include <string>
+
+#include "session/com_win32.h"
+
+namespace pendrix::wordhost {
+
+struct HostState;
+
+inline constexpr WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+inline constexpr WORD kPut = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
+inline constexpr WORD kMethod = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+// Word's "object has been deleted" error, for wrappers whose field, bar or
+// button is gone.
+inline constexpr HRESULT kObjectDeleted = static_cast<HRESULT>(0x800A16C1);
+
+// The arguments of one Invoke call in their natural order (DISPPARAMS holds them
+// in reverse), with the value of a property put apart.
+class Invocation {
+ public:
+  Invocation(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError);
+
+  bool isPut() const { return (flags_ & kPut) != 0 && (flags_ & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0; }
+  // Positional arguments, named ones placed at their parameter index.
+  size_t count() const { return count_; }
+  // Null when the argument is missing: beyond the count, VT_EMPTY or
+  // VT_ERROR/DISP_E_PARAMNOTFOUND. By-reference arguments are followed.
+  const VARIANT* arg(size_t index) const;
+
+  HRESULT intArg(size_t index, long& out) const;
+  HRESULT intArg(size_t index, long& out, long fallback) const;
+  HRESULT boolArg(size_t index, bool& out) const;
+  HRESULT boolArg(size_t index, bool& out, bool fallback) const;
+  HRESULT floatArg(size_t index, double& out) const;
+  HRESULT stringArg(size_t index, std::u16string& out) const;
+  HRESULT stringArg(size_t index, std::u16string& out, const std::u16string& fallback) const;
+  // Integer or string, for members that take an index or a name.
+  bool isStringArg(size_t index) const;
+
+  // The value of a property put.
+  HRESULT putInt(long& out) const { return valueInt(putValue_, out); }
+  HRESULT putBool(bool& out) const;
+  HRESULT putFloat(double& out) const;
+  HRESULT putString(std::u16string& out) const;
+
+  HRESULT returnEmpty();
+  HRESULT returnInt(long value);
+  HRESULT returnBool(bool value);
+  HRESULT returnFloat(float value);
+  HRESULT returnString(const std::u16string& text);
+  // Takes ownership of the new reference.
+  HRESULT returnDispatch(IDispatch* object);
+
+  // "VT_I2|VT_BYREF,VT_BSTR" for the call log.
+  std::string typeList() const;
+
+  // Places named arguments; fails for a name that is neither a parameter nor the
+  // put value.
+  HRESULT arrange(size_t parameterCount);
+
+ private:
+  HRESULT bad(size_t index, HRESULT hr) const;
+  HRESULT valueInt(const VARIANT* value, long& out) const;
+  static const VARIANT* follow(const VARIANT* value);
+  static bool missing(const VARIANT* value);
+
+  WORD flags_;
+  DISPPARAMS* params_;
+  VARIANT* result_;
+  UINT* argError_;
+  size_t count_ = 0;
+  static constexpr size_t kMaxArgs = 16;
+  const VARIANT* args_[kMaxArgs] = {};
+  UINT rawIndex_[kMaxArgs] = {};
+  const VARIANT* putValue_ = nullptr;
+};
+
+std::string variantTypeName(VARTYPE type);
+
+class DispatchObject;
+
+struct Member {
+  const char16_t* name;
+  DISPID id;
+  WORD kinds;
+  // Comma-separated parameter names, for named arguments and the argument count.
+  const char16_t* parameters;
+  HRESULT (*handler)(DispatchObject& self, Invocation& call);
+};
+
+// The shared IUnknown/IDispatch part; subclasses give their member table, their
+// name for the call log and any further interfaces.
+class DispatchObject : public IDispatch {
+ public:
+  DispatchObject(std::shared_ptr<HostState> state, const char* typeName);
+  virtual ~DispatchObject() = default;
+  DispatchObject(const DispatchObject&) = delete;
+  DispatchObject& operator=(const DispatchObject&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* argError) override;
+
+  HostState& state() { return *state_; }
+  const std::shared_ptr<HostState>& sharedState() const { return state_; }
+
+ protected:
+  virtual std::span<const Member> members() const = 0;
+  // Further interfaces: Office IIDs answered as this IDispatch, containers.
+  virtual void* findInterface(REFIID iid) { return nullptr; }
+
+ private:
+  const Member* findMember(DISPID id) const;
+
+  std::shared_ptr<HostState> state_;
+  const char* typeName_;
+  LONG references_ = 1;
+};
+
+// A table entry's handler: forwards to a member function of the object.
+#define WORDHOST_BIND(Class, method) \
+  [](DispatchObject& self, Invocation& call) { return static_cast<Class&>(self).method(call); }
+
+// Creates an object with one reference, owned by the returned pointer.
+template <typename T, typename... A>
+ComPtr<T> makeObject(A&&... args) {
+  return ComPtr<T>::attach(new T(std::forward<A>(args)...));
+}
+
+}  // namespace pendrix::wordhost

@@ -1,0 +1,202 @@
+#include "wordhost/events.h"
+
+#include <algorithm>
+
+#include "wordhost/command_bars.h"
+#include "wordhost/word_objects.h"
+
+namespace pendrix::wordhost {
+namespace {
+
+class ConnectionPoint final : public IConnectionPoint {
+ public:
+  ConnectionPoint(const IID& iid, IConnectionPointContainer* container, std::shared_ptr<HostState> state,
+                  SinkResolver resolver)
+      : iid_(iid), container_(container), state_(std::move(state)), resolver_(std::move(resolver)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IConnectionPoint) return E_NOINTERFACE;
+    *out = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+    if (!iid) return E_POINTER;
+    *iid = iid_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+    if (!out) return E_POINTER;
+    *out = ComPtr<IConnectionPointContainer>(container_.get()).detach();
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+    if (!sink || !cookie) return E_POINTER;
+    *cookie = 0;
+    try {
+      SinkList* sinks = resolver_(*state_);
+      if (!sinks) return kObjectDeleted;
+      if (sinks->entries.size() >= SinkList::kMaxSinks) return CONNECT_E_ADVISELIMIT;
+      // A sink in another process answers only IDispatch: without a type library
+      // its proxy cannot be asked for the event interface.
+      ComPtr<IDispatch> dispatch;
+      if (FAILED(sink->QueryInterface(iid_, dispatch.putVoid())) &&
+          FAILED(sink->QueryInterface(IID_IDispatch, dispatch.putVoid())))
+        return CONNECT_E_CANNOTCONNECT;
+      sinks = resolver_(*state_);  // the calls above may have let the source go
+      if (!sinks) return kObjectDeleted;
+      const DWORD next = sinks->nextCookie++;
+      sinks->entries.push_back({next, std::move(dispatch)});
+      *cookie = next;
+      return S_OK;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+    SinkList* sinks = resolver_(*state_);
+    if (!sinks) return CONNECT_E_NOCONNECTION;
+    const auto it = std::find_if(sinks->entries.begin(), sinks->entries.end(),
+                                 [&](const SinkList::Entry& e) { return e.cookie == cookie; });
+    if (it == sinks->entries.end()) return CONNECT_E_NOCONNECTION;
+    // Released after the list is consistent: the sink's release may call back.
+    ComPtr<IDispatch> dropped = std::move(it->sink);
+    sinks->entries.erase(it);
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+  }
+
+ private:
+  IID iid_;
+  ComPtr<IConnectionPointContainer> container_;
+  std::shared_ptr<HostState> state_;
+  SinkResolver resolver_;
+  LONG references_ = 1;
+};
+
+}  // namespace
+
+PointContainer::PointContainer(DispatchObject& owner, std::vector<IID> iids, SinkResolver resolver)
+    : owner_(owner), iids_(std::move(iids)), resolver_(std::move(resolver)) {}
+
+HRESULT STDMETHODCALLTYPE PointContainer::QueryInterface(REFIID iid, void** out) {
+  return owner_.QueryInterface(iid, out);
+}
+ULONG STDMETHODCALLTYPE PointContainer::AddRef() { return owner_.AddRef(); }
+ULONG STDMETHODCALLTYPE PointContainer::Release() { return owner_.Release(); }
+
+HRESULT STDMETHODCALLTYPE PointContainer::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE PointContainer::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (std::find(iids_.begin(), iids_.end(), iid) == iids_.end()) return CONNECT_E_NOCONNECTION;
+  try {
+    *out = new ConnectionPoint(iid, this, owner_.sharedState(), resolver_);
+    return S_OK;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+FireResult fireEvent(HostState& state, SinkList& sinks, DISPID id, IDispatch* object) {
+  // A copy: a sink may advise or unadvise while it is called.
+  const std::vector<SinkList::Entry> targets = sinks.entries;
+  VARIANT_BOOL flag = VARIANT_FALSE;
+  FireResult result;
+  struct DepthGuard {
+    int& depth;
+    explicit DepthGuard(int& d) : depth(d) { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard(state.eventDepth);
+  for (const SinkList::Entry& target : targets) {
+    VARIANT args[2];
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = object;
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = &flag;
+    DISPPARAMS params{args, nullptr, 2, 0};
+    Variant ignored;
+    target.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, ignored.put(), nullptr,
+                        nullptr);
+    ++result.sinks;
+  }
+  result.flag = flag != VARIANT_FALSE;
+  return result;
+}
+
+namespace {
+
+bool fireBeforeDoubleClick(const std::shared_ptr<HostState>& state) {
+  const ComPtr<IDispatch> selection = createSelection(state);
+  return fireEvent(*state, state->applicationSinks, word::kDispidWindowBeforeDoubleClick, selection.get()).flag;
+}
+
+}  // namespace
+
+HRESULT doubleClickField(const std::shared_ptr<HostState>& state, long index, bool& cancelled) {
+  cancelled = false;
+  const std::vector<FieldSpan> fields = state->document.fields();
+  if (index < 1 || static_cast<size_t>(index) > fields.size()) return E_INVALIDARG;
+  const int id = fields[static_cast<size_t>(index) - 1].id;
+  state->document.selectField(id);
+  cancelled = fireBeforeDoubleClick(state);
+  // The sinks may have changed the document; Word acts on what is there now.
+  if (!cancelled) {
+    if (const auto field = state->document.field(id)) state->document.doubleClickAt(field->begin);
+  }
+  return S_OK;
+}
+
+void doubleClickAt(const std::shared_ptr<HostState>& state, size_t position, bool& cancelled) {
+  for (const FieldSpan& f : state->document.fields()) {
+    if (f.begin <= position && position <= f.end) {
+      state->document.selectField(f.id);
+      cancelled = fireBeforeDoubleClick(state);
+      if (!cancelled) state->document.doubleClickAt(std::min(position, state->document.length()));
+      return;
+    }
+  }
+  state->document.setSelection(position, position);
+  cancelled = fireBeforeDoubleClick(state);
+  if (!cancelled) state->document.doubleClickAt(std::min(position, state->document.length()));
+}
+
+FireResult clickButton(const std::shared_ptr<HostState>& state, int barId, int buttonId) {
+  const ComPtr<IDispatch> button = createButton(state, barId, buttonId);
+  const auto it = state->buttonSinks.find(buttonId);
+  if (it == state->buttonSinks.end()) return {};
+  return fireEvent(*state, it->second, office::kDispidClick, button.get());
+}
+
+HRESULT clickControl(const std::shared_ptr<HostState>& state, const std::u16string& captionOrTag, int& sinks) {
+  sinks = 0;
+  for (const BarData& bar : state->bars.bars()) {
+    BarData* found = state->bars.bar(bar.id);
+    if (ButtonData* button = state->bars.findButton(*found, captionOrTag)) {
+      sinks = clickButton(state, found->id, button->id).sinks;
+      return S_OK;
+    }
+  }
+  return E_INVALIDARG;
+}
+
+}  // namespace pendrix::wordhost
