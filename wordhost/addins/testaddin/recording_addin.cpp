@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "class_registration.h"
 #include "late_binding.h"
 #include "office_interfaces.h"
 #include "recording_addin_ids.h"
@@ -241,28 +242,17 @@ ClassFactory gFactories[] = {ClassFactory(kClasses[0]), ClassFactory(kClasses[1]
                              ClassFactory(kClasses[3]), ClassFactory(kClasses[4])};
 static_assert(std::size(gFactories) == std::size(kClasses));
 
-LSTATUS setText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  UniqueHkey key;
-  const LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
 HRESULT registerClass(const AddinClass& type, const std::wstring& modulePath) {
   const std::wstring classKey = std::wstring(L"CLSID\\") + type.key;
   const LSTATUS steps[] = {
-      setText(HKEY_CLASSES_ROOT, classKey, nullptr, type.progId),
-      setText(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", nullptr, modulePath),
-      setText(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"),
-      setText(HKEY_CLASSES_ROOT, classKey + L"\\ProgID", nullptr, type.progId),
-      setText(HKEY_CLASSES_ROOT, type.progId, nullptr, type.progId),
-      setText(HKEY_CLASSES_ROOT, std::wstring(type.progId) + L"\\CLSID", nullptr, type.key),
+      wordhost::setRegistryText(HKEY_CLASSES_ROOT, classKey, nullptr, type.progId),
+      wordhost::setRegistryText(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", nullptr, modulePath),
+      wordhost::setRegistryText(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"),
+      wordhost::setRegistryText(HKEY_CLASSES_ROOT, classKey + L"\\ProgID", nullptr, type.progId),
+      wordhost::setRegistryText(HKEY_CLASSES_ROOT, type.progId, nullptr, type.progId),
+      wordhost::setRegistryText(HKEY_CLASSES_ROOT, std::wstring(type.progId) + L"\\CLSID", nullptr, type.key),
   };
-  for (LSTATUS status : steps) {
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-  }
-  return S_OK;
+  return wordhost::firstFailure(steps);
 }
 
 void unregisterClass(const AddinClass& type) {
