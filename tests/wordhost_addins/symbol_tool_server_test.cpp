@@ -121,6 +121,68 @@ std::wstring symbol(size_t index) {
   return std::wstring(symbols::kSymbols[index].begin(), symbols::kSymbols[index].end());
 }
 
+// The visible top-level window of a process with the tool's caption.
+HWND windowOfProcess(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search = {processId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t caption[32] = {};
+        GetWindowTextW(window, caption, 32);
+        if (owner != search->processId || !IsWindowVisible(window) || wcscmp(caption, L"Symbole") != 0) return TRUE;
+        search->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A picture of the window beside the test, for a person to look at.
+void saveScreenshot(HWND window, const std::wstring& path) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap && bits) {
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    // The window belongs to another process: copy it from the screen (it is topmost).
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER header = {};
+    const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
+    header.bfSize = header.bfOffBits + imageSize;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(file, &header, sizeof(header), &written, nullptr);
+      WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr);
+      WriteFile(file, bits, imageSize, &written, nullptr);
+      CloseHandle(file);
+    }
+    SelectObject(memory, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
 class SymbolToolServerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_EQ(runTool(L"/regserver"), 0); }
@@ -224,6 +286,34 @@ TEST_F(SymbolToolServerTest, ClosingTheWindowEndsTheServerAndLeavesTheClientWhol
   EXPECT_FALSE(SUCCEEDED(clickSymbol(tool.get(), Variant::fromI4(0)))) << "the server is gone";
   tool.reset();
   EXPECT_THAT(word_->selection().typed, ::testing::IsEmpty());
+}
+
+TEST(SymbolToolStandalone, ShowsItsWindowWithoutComAndEndsWhenClosed) {
+  std::wstring commandLine = L"\"" + toolPath() + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &started));
+  CloseHandle(started.hThread);
+  ProcessHandle process(started.hProcess);
+  HWND window = nullptr;
+  EXPECT_TRUE(pumpUntil([&] { return (window = windowOfProcess(started.dwProcessId)) != nullptr; }));
+  ASSERT_TRUE(window);
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, symbols::clientWidth());
+  EXPECT_EQ(client.bottom, symbols::clientHeight());
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);  // let the tool paint before the picture is taken
+  saveScreenshot(window, testing::winePath(SCREENSHOT_DIR) + L"\\symboltool.bmp");
+
+  postClick(window, 0, 0);  // no Word: logged, nothing else
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(processEnded(process.get()));
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.get(), &exitCode);
+  EXPECT_EQ(exitCode, 0u);
 }
 
 }  // namespace

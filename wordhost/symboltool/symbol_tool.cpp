@@ -122,6 +122,15 @@ LRESULT SymbolTool::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       paint();
       return 0;
+    case WM_PRINTCLIENT: {
+      // Pictures of the window (PrintWindow) ask for the client area this way.
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      RECT client;
+      GetClientRect(window_, &client);
+      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      drawSymbols(dc);
+      return 0;
+    }
     case WM_DESTROY:
       SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
       window_ = nullptr;
@@ -136,6 +145,11 @@ void SymbolTool::paint() {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window_, &paint);
   if (!dc) return;
+  drawSymbols(dc);
+  EndPaint(window_, &paint);
+}
+
+void SymbolTool::drawSymbols(HDC dc) const {
   const HGDIOBJ oldFont = font_ ? SelectObject(dc, font_.get()) : nullptr;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -148,7 +162,6 @@ void SymbolTool::paint() {
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
   if (oldFont) SelectObject(dc, oldFont);
-  EndPaint(window_, &paint);
 }
 
 }  // namespace pendrix::wordhost

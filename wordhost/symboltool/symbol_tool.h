@@ -41,6 +41,7 @@ class SymbolTool {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void paint();
+  void drawSymbols(HDC dc) const;
   HRESULT typeIntoWord(const std::wstring& text);
 
   HWND window_ = nullptr;
