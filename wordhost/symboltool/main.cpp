@@ -24,6 +24,8 @@ using namespace pendrix;
 using namespace pendrix::wordhost;
 
 constexpr wchar_t kProgId[] = L"Pendrix.SymbolTool";
+// COM asks for the object within a second or two of starting the server.
+constexpr UINT kClientPatienceMs = 30000;
 
 std::wstring classKeyPath() { return std::wstring(L"CLSID\\") + reinterpret_cast<const wchar_t*>(kSymbolAppKey); }
 
@@ -76,6 +78,7 @@ int serve(SymbolTool& tool, HINSTANCE instance, bool embedding) {
   if (embedding && FAILED(CoRegisterClassObject(toClsid(kSymbolAppId), &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
                                                 &cookie)))
     return 1;
+  if (embedding) tool.expectClientWithin(kClientPatienceMs);
   runMessageLoop();
   if (cookie) CoRevokeClassObject(cookie);
   return 0;

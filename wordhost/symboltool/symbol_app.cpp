@@ -50,7 +50,10 @@ HRESULT dispatchArgument(const VARIANT& argument, ComPtr<IDispatch>& out) {
 
 }  // namespace
 
-SymbolApp::SymbolApp(SymbolTool& tool) : tool_(tool) { CoAddRefServerProcess(); }
+SymbolApp::SymbolApp(SymbolTool& tool) : tool_(tool) {
+  CoAddRefServerProcess();
+  tool_.noteClient();
+}
 
 SymbolApp::~SymbolApp() { releaseServer(); }
 

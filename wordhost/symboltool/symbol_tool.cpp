@@ -14,6 +14,7 @@ namespace {
 // Word keeps the keyboard focus while the user picks symbols, as with any tool palette.
 constexpr DWORD kExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr UINT_PTR kClientTimer = 1;
 
 std::u16string hexCode(HRESULT hr) {
   char text[16];
@@ -52,6 +53,10 @@ bool SymbolTool::createWindow(HINSTANCE instance) {
   ShowWindow(window_, SW_SHOWNOACTIVATE);
   UpdateWindow(window_);
   return true;
+}
+
+void SymbolTool::expectClientWithin(UINT milliseconds) {
+  if (window_) SetTimer(window_, kClientTimer, milliseconds, nullptr);
 }
 
 void SymbolTool::setApplication(IDispatch* application) { application_ = ComPtr<IDispatch>(application); }
@@ -119,6 +124,11 @@ LRESULT SymbolTool::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (released && released == pressed) typeSymbol(*released);
       return 0;
     }
+    case WM_TIMER:
+      if (wParam != kClientTimer) return 0;
+      KillTimer(window_, kClientTimer);
+      if (!hadClient_) DestroyWindow(window_);
+      return 0;
     case WM_PAINT:
       paint();
       return 0;

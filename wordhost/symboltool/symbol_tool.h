@@ -29,6 +29,11 @@ class SymbolTool {
   bool createWindow(HINSTANCE instance);
   HWND window() const { return window_; }
 
+  // Started by COM: closes the window unless a client creates the object in time,
+  // so that a failed activation leaves no process behind.
+  void expectClientWithin(UINT milliseconds);
+  void noteClient() { hadClient_ = true; }
+
   // Word's application object; null lets go of it.
   void setApplication(IDispatch* application);
   // Types symbol `index` at Word's selection. A failing Word call is only logged.
@@ -49,6 +54,7 @@ class SymbolTool {
   ComPtr<IDispatch> application_;
   symbols::CallLog log_;
   std::optional<size_t> pressed_;
+  bool hadClient_ = false;
   bool typing_ = false;  // a click while Word is being called waits for nobody: it is dropped
 };
 
