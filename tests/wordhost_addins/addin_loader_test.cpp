@@ -152,6 +152,8 @@ TEST_F(AddinLoaderTest, StartupConnectsAllBeforeUpdatingAndShutdownDisconnectsIn
     EXPECT_THAT(std::vector(startup.begin() + 4, startup.end()),
                 UnorderedElementsAre(line(kRecordingProgId, L"OnStartupComplete custom=empty"),
                                      line(kSecondRecordingProgId, L"OnStartupComplete custom=empty")));
+    EXPECT_EQ(loader.loadAtStartup(), 0u);
+    EXPECT_EQ(log().size(), 6u) << "start-up happens once";
 
     clearLog();
     loader.shutdown();

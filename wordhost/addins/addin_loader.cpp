@@ -106,10 +106,13 @@ std::vector<AddinEntry> AddinLoader::readEntries() {
 }
 
 size_t AddinLoader::loadAtStartup() {
+  // Word starts up once; a second call must not tell the add-ins again.
+  if (startedUp_) return 0;
+  startedUp_ = true;
   size_t count = 0;
   try {
     for (const AddinEntry& entry : readEntries()) {
-      if (entry.loadBehavior != kLoadAtStartup || isLoaded(entry.progId)) continue;
+      if (entry.loadBehavior != kLoadedAtStartup || isLoaded(entry.progId)) continue;
       if (FAILED(connect(entry, office::kStartup))) {
         writeLoadBehavior(entry, entry.loadBehavior & ~kLoadBehaviorConnected);
         continue;

@@ -17,9 +17,9 @@ namespace pendrix::wordhost {
 
 inline constexpr wchar_t kWordAddinsKey[] = L"Software\\Microsoft\\Office\\Word\\Addins";
 
-// Word's LoadBehavior bits: 1 connected, 2 load at start-up.
+// Word's LoadBehavior bits: 1 connected, 2 load at start-up; 3 both.
 inline constexpr DWORD kLoadBehaviorConnected = 1;
-inline constexpr DWORD kLoadAtStartup = 3;
+inline constexpr DWORD kLoadedAtStartup = 3;
 
 struct AddinEntry {
   std::wstring progId;
@@ -42,7 +42,7 @@ class AddinLoader {
   // Connects every listed add-in with LoadBehavior 3 (OnConnection with Startup), then
   // calls OnAddInsUpdate and then OnStartupComplete on each connected one. An add-in
   // that cannot be connected gets LoadBehavior 2 in the key it was listed under.
-  // Returns the number of add-ins connected by this call.
+  // Returns the number of add-ins connected; a second call does nothing and returns 0.
   size_t loadAtStartup();
 
   // Connects a listed add-in after start-up (OnConnection with AfterStartup), then
@@ -87,6 +87,7 @@ class AddinLoader {
   ComPtr<IDispatch> application_;
   std::vector<Connected> connected_;
   std::vector<std::wstring> connecting_;  // add-ins inside their OnConnection
+  bool startedUp_ = false;
   bool shuttingDown_ = false;
 };
 
