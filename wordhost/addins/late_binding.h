@@ -1,0 +1,97 @@
+#pragma once
+// Late-bound calls by member name, the way Word's add-ins and the symbol tool reach
+// objects that have no type library here. Header-only: the loader, the test add-in
+// and the symbol tool share it.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstddef>
+
+#include "session/com_win32.h"
+
+namespace pendrix::wordhost {
+
+inline HRESULT dispidOf(IDispatch* object, const wchar_t* name, DISPID* dispid) {
+  if (!object || !name || !dispid) return E_POINTER;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, dispid);
+}
+
+// args in DISPPARAMS order: the last argument first.
+inline HRESULT invokeDispid(IDispatch* object, DISPID dispid, WORD flags, VARIANT* args, UINT argCount,
+                            Variant* result) {
+  if (!object) return E_POINTER;
+  DISPID putId = DISPID_PROPERTYPUT;
+  DISPPARAMS params = {args, nullptr, argCount, 0};
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+    params.rgdispidNamedArgs = &putId;
+    params.cNamedArgs = 1;
+  }
+  Variant ignored;
+  return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                        result ? result->put() : ignored.get(), nullptr, nullptr);
+}
+
+inline HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount,
+                            Variant* result) {
+  DISPID dispid = DISPID_UNKNOWN;
+  PENDRIX_RETURN_IF_FAILED(dispidOf(object, name, &dispid));
+  return invokeDispid(object, dispid, flags, args, argCount, result);
+}
+
+inline HRESULT getPropertyByName(IDispatch* object, const wchar_t* name, Variant& result) {
+  return invokeByName(object, name, DISPATCH_PROPERTYGET, nullptr, 0, &result);
+}
+
+// A property read by name that must yield an object.
+inline HRESULT getObjectByName(IDispatch* object, const wchar_t* name, ComPtr<IDispatch>& out) {
+  Variant value;
+  PENDRIX_RETURN_IF_FAILED(getPropertyByName(object, name, value));
+  if (value.get()->vt != VT_DISPATCH || !value.get()->pdispVal) return DISP_E_TYPEMISMATCH;
+  out = ComPtr<IDispatch>(value.get()->pdispVal);
+  return S_OK;
+}
+
+// A property read by name as text; any type the variant can convert is accepted.
+inline HRESULT getTextByName(IDispatch* object, const wchar_t* name, Bstr& out) {
+  Variant value;
+  PENDRIX_RETURN_IF_FAILED(getPropertyByName(object, name, value));
+  PENDRIX_RETURN_IF_FAILED(VariantChangeType(value.get(), value.get(), 0, VT_BSTR));
+  *out.put() = value.get()->bstrVal;
+  value.get()->vt = VT_EMPTY;  // ownership of the string moved to out
+  return S_OK;
+}
+
+// The server side: a name table for GetIDsOfNames. Automation names compare
+// without regard to case; named arguments are not supported.
+struct DispatchName {
+  const wchar_t* name;
+  DISPID dispid;
+};
+
+template <size_t N>
+HRESULT lookupDispids(const DispatchName (&table)[N], LPOLESTR* names, UINT count, DISPID* dispids) {
+  if (!names || !dispids) return E_POINTER;
+  if (count == 0) return E_INVALIDARG;
+  HRESULT hr = S_OK;
+  for (UINT i = 0; i < count; ++i) dispids[i] = DISPID_UNKNOWN;
+  for (UINT i = 1; i < count; ++i) hr = DISP_E_UNKNOWNNAME;
+  if (!names[0]) return DISP_E_UNKNOWNNAME;
+  for (const DispatchName& entry : table) {
+    if (CompareStringOrdinal(names[0], -1, entry.name, -1, TRUE) == CSTR_EQUAL) {
+      dispids[0] = entry.dispid;
+      return hr;
+    }
+  }
+  return DISP_E_UNKNOWNNAME;
+}
+
+// One by-value argument of an incoming call, converted to the wanted type.
+inline HRESULT argumentAs(const DISPPARAMS* params, UINT indexFromLast, VARTYPE type, Variant& out) {
+  if (!params || indexFromLast >= params->cArgs || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
+  const HRESULT hr = VariantChangeType(out.put(), &params->rgvarg[indexFromLast], 0, type);
+  return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
+}
+
+}  // namespace pendrix::wordhost
