@@ -28,10 +28,17 @@ if [[ -z ${DISPLAY:-} ]]; then
 fi
 
 # One prefix set-up before the tests run in parallel, and a server kept alive
-# between test processes. Booting here also starts Wine's own background processes
-# outside ctest: started by a test, they would hold its output pipe open and ctest
-# would wait for them until the timeout.
-mkdir -p "$WINEPREFIX"
+# between test processes. A new prefix is made by a first boot on a server of its
+# own that is then let go: booting it while the persistent server already ran left
+# two service managers, and COM activations then hung until RpcSs timed out.
+# Booting again here also starts Wine's own background processes outside ctest:
+# started by a test, they would hold its output pipe open and ctest would wait for
+# them until the timeout.
+if [[ ! -f $WINEPREFIX/system.reg ]]; then
+  mkdir -p "$WINEPREFIX"
+  /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+  wineserver -w
+fi
 wineserver -p
-/usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+/usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
 ctest --preset win64
