@@ -222,6 +222,9 @@ TEST_F(SymbolToolServerTest, TypesClickedSymbolsIntoWordAndEndsWithTheLastRefere
   postClick(window, 5, 5);
   EXPECT_TRUE(pumpUntil([&] { return selection.typed.size() >= 3; }));
   EXPECT_THAT(selection.typed, ElementsAre(symbol(0), symbol(2), symbol(5)));
+  // The tool logs a click once Word's call has returned; a click before that would
+  // be dropped as arriving while it is busy.
+  EXPECT_TRUE(pumpUntil([&] { return callLog(tool.get()).find(L"TypeText " + symbol(5) + L"\n") != std::wstring::npos; }));
 
   // Word failing, then no Word at all: nothing typed, nothing broken.
   selection.typeTextResult = E_FAIL;
