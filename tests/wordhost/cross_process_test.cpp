@@ -3,6 +3,7 @@
 // the same field edited as a field handed over, each with its small characters
 // shrunk. The document dump and the call log tell what arrived.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "formula/eq_writer.h"
 #include "session/handles_win32.h"
 #include "session/text_codec.h"
+#include "recording_addin_ids.h"
 
 namespace pendrix::wordhost {
 namespace {
@@ -308,6 +310,112 @@ TEST(WordhostProcess, ScriptModeWritesTheDumpAndReportsAFailingLine) {
   EXPECT_EQ(runHost(L"--bogus"), 2);
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);
+}
+
+
+// Word's add-in list in HKCU names two recording add-ins; wordhost.exe loads them at
+// start-up, one is unloaded by the user later, and the other sees the whole life.
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+class WordhostAddins : public ::testing::Test {
+ protected:
+  static constexpr wchar_t kAddinsKey[] = L"Software\\Microsoft\\Office\\Word\\Addins\\";
+
+  void SetUp() override {
+    library_ = LoadLibraryW(windowsPath(RECORDING_ADDIN_DLL).c_str());
+    ASSERT_NE(library_, nullptr);
+    ASSERT_EQ(call("DllRegisterServer"), S_OK);
+    for (const wchar_t* progId : {testaddin::kRecordingProgId, testaddin::kSecondRecordingProgId})
+      writeEntry(progId, 3);
+    log_ = std::filesystem::temp_directory_path() / ("wordhost-addins-" + std::to_string(GetCurrentProcessId()) + ".log");
+    std::filesystem::remove(log_);
+    SetEnvironmentVariableW(testaddin::kRecordingLogVariable, log_.wstring().c_str());
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(testaddin::kRecordingLogVariable, nullptr);
+    for (const wchar_t* progId : {testaddin::kRecordingProgId, testaddin::kSecondRecordingProgId})
+      RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kAddinsKey) + progId).c_str());
+    if (library_) {
+      call("DllUnregisterServer");
+      FreeLibrary(library_);
+    }
+    std::error_code ec;
+    std::filesystem::remove(log_, ec);
+  }
+
+  HRESULT call(const char* name) {
+    const auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library_, name)));
+    return entry ? entry() : E_NOINTERFACE;
+  }
+  static void writeEntry(const wchar_t* progId, DWORD loadBehavior) {
+    UniqueHkey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kAddinsKey) + progId).c_str(), 0, nullptr, 0,
+                              KEY_SET_VALUE, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key.get(), L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&loadBehavior),
+                   sizeof loadBehavior);
+  }
+  static DWORD loadBehavior(const wchar_t* progId) {
+    DWORD value = 0, size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, (std::wstring(kAddinsKey) + progId).c_str(), L"LoadBehavior", RRF_RT_REG_DWORD,
+                 nullptr, &value, &size);
+    return value;
+  }
+  // The log's lines of one add-in, without its name.
+  std::vector<std::string> linesOf(const std::wstring& progId) const {
+    std::ifstream in(log_);
+    const std::string prefix = toUtf8(fromWide(progId.c_str())) + " ";
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+  }
+
+  HMODULE library_ = nullptr;
+  std::filesystem::path log_;
+};
+
+TEST_F(WordhostAddins, LoadsTheListedAddinsAtStartAndTellsThemTheirWholeLife) {
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  const std::filesystem::path bars = std::filesystem::temp_directory_path() / "wordhost-addins-bars.txt";
+  std::wstring command = L"\"" + windowsPath(WORDHOST_EXE) + L"\" --bars \"" + bars.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  UniqueProcess process(info.hProcess);
+  CloseHandle(info.hThread);
+  ComPtr<IDispatch> app;
+  for (int i = 0; i < 150 && !app; ++i) {
+    if (WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) break;
+    app = activeWord();
+  }
+  ASSERT_TRUE(app) << "wordhost did not register Word.Application";
+
+  // The user unloads the second add-in; it is not loaded at the next start.
+  EXPECT_EQ(invoke(app.get(), L"UnloadAddin", DISPATCH_METHOD, argList(str(testaddin::kSecondRecordingProgId))).hr,
+            S_OK);
+  EXPECT_EQ(loadBehavior(testaddin::kSecondRecordingProgId), 2u);
+
+  ASSERT_EQ(invoke(app.get(), L"Quit", DISPATCH_METHOD).hr, S_OK);
+  app.reset();
+  ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0) << "wordhost did not end after Quit";
+  EXPECT_EQ(loadBehavior(testaddin::kRecordingProgId), 3u) << "a shutdown keeps the add-in listed for the next start";
+
+  const std::string custom = " custom=empty";
+  EXPECT_THAT(linesOf(testaddin::kRecordingProgId),
+              ElementsAre("OnConnection mode=1 app=yes name=Microsoft Word inst=Pendrix.RecordingAddin" + custom,
+                          "OnAddInsUpdate" + custom, "OnStartupComplete" + custom,
+                          "OnAddInsUpdate" + custom,  // the other add-in left
+                          "OnBeginShutdown" + custom, "OnDisconnection mode=0" + custom, "Released"));
+  EXPECT_THAT(linesOf(testaddin::kSecondRecordingProgId),
+              ElementsAre(StartsWith("OnConnection mode=1 app=yes"), "OnAddInsUpdate" + custom,
+                          "OnStartupComplete" + custom, "OnDisconnection mode=1" + custom, "Released"));
+  std::error_code ec;
+  std::filesystem::remove(bars, ec);
+  CoUninitialize();
 }
 
 }  // namespace
