@@ -10,19 +10,6 @@ bool isWordCharacter(char16_t ch) {
   return ch != u' ' && ch != u'\t' && ch != kParagraphMark && ch != kFieldBegin && ch != kFieldEnd;
 }
 
-void appendJsonString(std::string& out, const std::u16string& text) {
-  out += '"';
-  for (char16_t ch : text) {
-    if (ch >= 0x20 && ch < 0x7f && ch != u'"' && ch != u'\\') {
-      out += static_cast<char>(ch);
-    } else {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(ch));
-      out += buffer;
-    }
-  }
-  out += '"';
-}
 
 std::string number(double value) {
   char buffer[32];
@@ -40,6 +27,20 @@ size_t shifted(size_t position, size_t start, size_t end, size_t newLength) {
 }
 
 }  // namespace
+
+void appendJsonString(std::string& out, const std::u16string& text) {
+  out += '"';
+  for (char16_t ch : text) {
+    if (ch >= 0x20 && ch < 0x7f && ch != u'"' && ch != u'\\') {
+      out += static_cast<char>(ch);
+    } else {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(ch));
+      out += buffer;
+    }
+  }
+  out += '"';
+}
 
 void DocumentModel::setSelection(size_t start, size_t end) {
   start = std::min(start, length());

@@ -41,6 +41,9 @@ struct Selection {
   bool collapsed() const { return anchor == active; }
 };
 
+// Appends `text` as a JSON string: printable ASCII as it is, all else as \uXXXX.
+void appendJsonString(std::string& out, const std::u16string& text);
+
 class DocumentModel {
  public:
   DocumentModel() = default;

@@ -337,19 +337,6 @@ class DocumentObject final : public DispatchObject {
   }
 };
 
-void appendJsonString(std::string& out, const std::u16string& text) {
-  out += '"';
-  for (char16_t ch : text) {
-    if (ch >= 0x20 && ch < 0x7f && ch != u'"' && ch != u'\\') {
-      out += static_cast<char>(ch);
-    } else {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(ch));
-      out += buffer;
-    }
-  }
-  out += '"';
-}
 
 class ApplicationObject final : public DispatchObject {
  public:

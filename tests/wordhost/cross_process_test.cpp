@@ -205,25 +205,31 @@ std::string dumpOf(IDispatch* app) {
   return toUtf8(fromWide(text(invoke(app, L"DocumentDump", DISPATCH_METHOD)).c_str()));
 }
 
-TEST(WordhostProcess, ServesTheAssistantsCallSequencesAndQuitsCleanly) {
-  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-  ASSERT_FALSE(activeWord()) << "another Word stand-in is already running";
-  const std::filesystem::path bars = std::filesystem::temp_directory_path() / "wordhost-cross-process-bars.txt";
-  std::wstring command = L"\"" + windowsPath(WORDHOST_EXE) + L"\" --no-addins --bars \"" + bars.wstring() + L"\"";
+// Starts wordhost.exe and waits until it answers in the running object table.
+void startHost(const std::wstring& arguments, UniqueProcess& process, ComPtr<IDispatch>& app) {
+  std::wstring command = L"\"" + windowsPath(WORDHOST_EXE) + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
       << GetLastError();
-  UniqueProcess process(info.hProcess);
+  process = UniqueProcess(info.hProcess);
   CloseHandle(info.hThread);
-
-  ComPtr<IDispatch> app;
   for (int i = 0; i < 150 && !app; ++i) {
     if (WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) break;
     app = activeWord();
   }
   ASSERT_TRUE(app) << "wordhost did not register Word.Application";
+}
+
+TEST(WordhostProcess, ServesTheAssistantsCallSequencesAndQuitsCleanly) {
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  ASSERT_FALSE(activeWord()) << "another Word stand-in is already running";
+  const std::filesystem::path bars = std::filesystem::temp_directory_path() / "wordhost-cross-process-bars.txt";
+  UniqueProcess process;
+  ComPtr<IDispatch> app;
+  startHost(L"--no-addins --bars \"" + bars.wstring() + L"\"", process, app);
+  if (HasFatalFailure()) return;
   EXPECT_NE(text(invoke(app.get(), L"Name", DISPATCH_PROPERTYGET)).find(L"Word"), std::wstring::npos);
 
   ASSERT_EQ(invoke(app.get(), L"InsertText", DISPATCH_METHOD, argList(str(L"Aufgabe:  Ende"))).hr, S_OK);
@@ -380,19 +386,10 @@ class WordhostAddins : public ::testing::Test {
 TEST_F(WordhostAddins, LoadsTheListedAddinsAtStartAndTellsThemTheirWholeLife) {
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   const std::filesystem::path bars = std::filesystem::temp_directory_path() / "wordhost-addins-bars.txt";
-  std::wstring command = L"\"" + windowsPath(WORDHOST_EXE) + L"\" --bars \"" + bars.wstring() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-  UniqueProcess process(info.hProcess);
-  CloseHandle(info.hThread);
+  UniqueProcess process;
   ComPtr<IDispatch> app;
-  for (int i = 0; i < 150 && !app; ++i) {
-    if (WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) break;
-    app = activeWord();
-  }
-  ASSERT_TRUE(app) << "wordhost did not register Word.Application";
+  startHost(L"--bars \"" + bars.wstring() + L"\"", process, app);
+  if (HasFatalFailure()) return;
 
   // The user unloads the second add-in; it is not loaded at the next start.
   EXPECT_EQ(invoke(app.get(), L"UnloadAddin", DISPATCH_METHOD, argList(str(testaddin::kSecondRecordingProgId))).hr,
