@@ -84,7 +84,7 @@ class Runner {
   std::string onApp(const std::string& name, std::vector<Variant> args) {
     if (std::string e = checkArgs(); !e.empty()) return e;
     Variant result;
-    const HRESULT hr = callByName(app_, wideOf(name).c_str(), DISPATCH_METHOD, std::move(args), result);
+    const HRESULT hr = invokeByName(app_, wideOf(name).c_str(), DISPATCH_METHOD, args, &result);
     return FAILED(hr) ? failed(name, hr) : std::string();
   }
 
@@ -106,10 +106,10 @@ class Runner {
   std::string onSelection(const std::string& name, std::vector<Variant> args) {
     if (std::string e = checkArgs(); !e.empty()) return e;
     ComPtr<IDispatch> selection;
-    HRESULT hr = getObject(app_, L"Selection", selection);
+    HRESULT hr = getObjectByName(app_, L"Selection", selection);
     if (FAILED(hr)) return failed("Selection", hr);
     Variant result;
-    hr = callByName(selection.get(), wideOf(name).c_str(), DISPATCH_METHOD, std::move(args), result);
+    hr = invokeByName(selection.get(), wideOf(name).c_str(), DISPATCH_METHOD, args, &result);
     return FAILED(hr) ? failed(name, hr) : std::string();
   }
 
@@ -123,14 +123,9 @@ class Runner {
     const bool show = number(line, 0, 1) != 0;
     if (std::string e = checkArgs(); !e.empty()) return e;
     ComPtr<IDispatch> window, view;
-    HRESULT hr = getObject(app_, L"ActiveWindow", window);
-    if (SUCCEEDED(hr)) hr = getObject(window.get(), L"View", view);
-    Variant ignored;
-    if (SUCCEEDED(hr)) {
-      std::vector<Variant> args;
-      args.push_back(Variant::fromBool(show));
-      hr = callByName(view.get(), L"ShowFieldCodes", DISPATCH_PROPERTYPUT, std::move(args), ignored);
-    }
+    HRESULT hr = getObjectByName(app_, L"ActiveWindow", window);
+    if (SUCCEEDED(hr)) hr = getObjectByName(window.get(), L"View", view);
+    if (SUCCEEDED(hr)) hr = put(view.get(), L"ShowFieldCodes", Variant::fromBool(show));
     return FAILED(hr) ? failed("ShowFieldCodes", hr) : std::string();
   }
 
@@ -140,14 +135,9 @@ class Runner {
     const float size = std::strtof(line.words[0].c_str(), &end);
     if (!end || *end) return "'" + line.words[0] + "' is not a size";
     ComPtr<IDispatch> selection, font;
-    HRESULT hr = getObject(app_, L"Selection", selection);
-    if (SUCCEEDED(hr)) hr = getObject(selection.get(), L"Font", font);
-    Variant ignored;
-    if (SUCCEEDED(hr)) {
-      std::vector<Variant> args;
-      args.push_back(Variant::fromR4(size));
-      hr = callByName(font.get(), L"Size", DISPATCH_PROPERTYPUT, std::move(args), ignored);
-    }
+    HRESULT hr = getObjectByName(app_, L"Selection", selection);
+    if (SUCCEEDED(hr)) hr = getObjectByName(selection.get(), L"Font", font);
+    if (SUCCEEDED(hr)) hr = put(font.get(), L"Size", Variant::fromR4(size));
     return FAILED(hr) ? failed("FontSize", hr) : std::string();
   }
 
@@ -156,33 +146,29 @@ class Runner {
     if (line.words.empty()) return line.command + " needs a field number";
     const long long index = number(line, 0, 0);
     if (std::string e = checkArgs(); !e.empty()) return e;
-    ComPtr<IDispatch> document, fields, field;
-    HRESULT hr = getObject(app_, L"ActiveDocument", document);
-    if (SUCCEEDED(hr)) hr = getObject(document.get(), L"Fields", fields);
+    ComPtr<IDispatch> document, fields;
+    HRESULT hr = getObjectByName(app_, L"ActiveDocument", document);
+    if (SUCCEEDED(hr)) hr = getObjectByName(document.get(), L"Fields", fields);
     Variant item;
-    if (SUCCEEDED(hr)) {
-      std::vector<Variant> args;
-      args.push_back(Variant::fromI4(static_cast<long>(index)));
-      hr = callByName(fields.get(), L"Item", DISPATCH_METHOD, std::move(args), item);
-    }
+    if (SUCCEEDED(hr))
+      hr = invokeByName(fields.get(), L"Item", DISPATCH_METHOD, argList(Variant::fromI4(static_cast<long>(index))), &item);
     if (SUCCEEDED(hr) && item.get()->vt != VT_DISPATCH) hr = DISP_E_TYPEMISMATCH;
     if (FAILED(hr)) return failed("Fields.Item", hr);
     IDispatch* fieldObject = item.get()->pdispVal;
-    Variant ignored;
     if (line.command == "SelectField") {
-      hr = callByName(fieldObject, L"Select", DISPATCH_METHOD, {}, ignored);
+      hr = invokeByName(fieldObject, L"Select", DISPATCH_METHOD, nullptr, 0, nullptr);
       return FAILED(hr) ? failed("Select", hr) : std::string();
     }
     const size_t codeStart = line.rest.find(' ');
     const std::string code = codeStart == std::string::npos ? std::string() : line.rest.substr(codeStart + 1);
     ComPtr<IDispatch> range;
-    hr = getObject(fieldObject, L"Code", range);
-    if (SUCCEEDED(hr)) {
-      std::vector<Variant> args;
-      args.push_back(Variant::fromString(wideOf(code).c_str()));
-      hr = callByName(range.get(), L"Text", DISPATCH_PROPERTYPUT, std::move(args), ignored);
-    }
+    hr = getObjectByName(fieldObject, L"Code", range);
+    if (SUCCEEDED(hr)) hr = put(range.get(), L"Text", Variant::fromString(wideOf(code).c_str()));
     return FAILED(hr) ? failed("SetFieldCode", hr) : std::string();
+  }
+
+  static HRESULT put(IDispatch* object, const wchar_t* name, Variant value) {
+    return invokeByName(object, name, DISPATCH_PROPERTYPUT, argList(std::move(value)), nullptr);
   }
 
   IDispatch* app_;
@@ -190,31 +176,6 @@ class Runner {
 };
 
 }  // namespace
-
-HRESULT callByName(IDispatch* object, const wchar_t* name, WORD kind, std::vector<Variant> args, Variant& result) {
-  if (!object) return E_POINTER;
-  DISPID id = DISPID_UNKNOWN;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  PENDRIX_RETURN_IF_FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
-  std::vector<VARIANT> reversed;
-  for (size_t i = args.size(); i-- > 0;) reversed.push_back(*args[i].get());
-  DISPID putId = DISPID_PROPERTYPUT;
-  DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-  if (kind & DISPATCH_PROPERTYPUT) {
-    params.rgdispidNamedArgs = &putId;
-    params.cNamedArgs = 1;
-  }
-  // The Variants in `args` still own what the copies point to.
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result.put(), nullptr, nullptr);
-}
-
-HRESULT getObject(IDispatch* object, const wchar_t* name, ComPtr<IDispatch>& out) {
-  Variant result;
-  PENDRIX_RETURN_IF_FAILED(callByName(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, result));
-  if (result.get()->vt != VT_DISPATCH || !result.get()->pdispVal) return DISP_E_TYPEMISMATCH;
-  out = ComPtr<IDispatch>(result.get()->pdispVal);
-  return S_OK;
-}
 
 ScriptResult runScript(IDispatch* application, const std::string& scriptUtf8) {
   Runner runner(application);

@@ -1,5 +1,5 @@
 #pragma once
-// Late-bound calls by name, and the host's script: control operations one a line
+// The host's script: control operations one a line
 // ("InsertText Hallo", "MoveRight 1 0", "ShowFieldCodes 1"), run on the
 // Application through IDispatch as a client would make them.
 
@@ -7,23 +7,10 @@
 #include <oaidl.h>
 
 #include <string>
-#include <vector>
 
-#include "session/com_win32.h"
+#include "wordhost/late_binding.h"
 
 namespace pendrix::wordhost {
-
-// Variants are move-only, so an argument list is built by moving them in.
-template <typename... V>
-std::vector<Variant> argList(V&&... values) {
-  std::vector<Variant> out;
-  (out.push_back(std::move(values)), ...);
-  return out;
-}
-
-// Arguments in their natural order; a put passes the value as the only argument.
-HRESULT callByName(IDispatch* object, const wchar_t* name, WORD kind, std::vector<Variant> args, Variant& result);
-HRESULT getObject(IDispatch* object, const wchar_t* name, ComPtr<IDispatch>& out);
 
 struct ScriptResult {
   bool ok = true;

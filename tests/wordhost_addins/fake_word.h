@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "late_binding.h"
+#include "wordhost/late_binding.h"
 #include "office_interfaces.h"
 #include "session/com_win32.h"
 

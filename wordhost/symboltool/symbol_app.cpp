@@ -3,7 +3,7 @@
 #include <new>
 #include <string>
 
-#include "late_binding.h"
+#include "wordhost/late_binding.h"
 
 namespace pendrix::wordhost {
 namespace {

@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "late_binding.h"
+#include "wordhost/late_binding.h"
 
 namespace pendrix::wordhost {
 namespace {

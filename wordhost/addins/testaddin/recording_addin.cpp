@@ -11,7 +11,7 @@
 #include <string>
 
 #include "class_registration.h"
-#include "late_binding.h"
+#include "wordhost/late_binding.h"
 #include "office_interfaces.h"
 #include "recording_addin_ids.h"
 #include "session/com_win32.h"

@@ -1,12 +1,14 @@
 #pragma once
 // Late-bound calls by member name, the way Word's add-ins and the symbol tool reach
-// objects that have no type library here. Header-only: the loader, the test add-in
-// and the symbol tool share it.
+// objects that have no type library here. Header-only: the host's script runner,
+// the add-in loader, the test add-in and the symbol tool share it.
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 #include "session/com_win32.h"
 
@@ -38,6 +40,24 @@ inline HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD flags, 
   DISPID dispid = DISPID_UNKNOWN;
   PENDRIX_RETURN_IF_FAILED(dispidOf(object, name, &dispid));
   return invokeDispid(object, dispid, flags, args, argCount, result);
+}
+
+// Variants are move-only, so an argument list is built by moving them in.
+template <typename... V>
+std::vector<Variant> argList(V&&... values) {
+  std::vector<Variant> out;
+  (out.push_back(std::move(values)), ...);
+  return out;
+}
+
+// Arguments in their natural order; a put passes the value as the only argument.
+inline HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD flags, const std::vector<Variant>& args,
+                            Variant* result) {
+  // The Variants in `args` keep owning what the copies point to.
+  std::vector<VARIANT> reversed;
+  for (size_t i = args.size(); i-- > 0;) reversed.push_back(*args[i].get());
+  return invokeByName(object, name, flags, reversed.empty() ? nullptr : reversed.data(),
+                      static_cast<UINT>(reversed.size()), result);
 }
 
 inline HRESULT getPropertyByName(IDispatch* object, const wchar_t* name, Variant& result) {
