@@ -1,10 +1,12 @@
 #pragma once
 // A formula editor over a fresh grid, for the grid and editor tests: types text as
-// the dialog's key-input edit receives it and takes snapshots to compare grids.
+// the dialog's key-input edit receives it and takes snapshots to compare grids. And
+// the code positions that Word output reaches by walking an EQ code's offsets.
 
 #include <string>
 #include <vector>
 
+#include "formula/eq_writer.h"
 #include "formula/formula_editor.h"
 #include "formula/formula_grid.h"
 #include "formula/solution_display.h"
@@ -12,6 +14,18 @@
 #include "session/settings.h"
 
 namespace pendrix::testing {
+
+// The first offset counts from one before the code's start, each later one from
+// the previous position.
+inline std::vector<size_t> offsetPositions(const EqCode& code) {
+  std::vector<size_t> positions;
+  size_t position = 0;
+  for (size_t i = 0; i < code.smallOffsets.size(); ++i) {
+    position = i == 0 ? code.smallOffsets[0] - 1 : position + code.smallOffsets[i];
+    positions.push_back(position);
+  }
+  return positions;
+}
 
 // Answers every question with `answer` and counts the questions.
 class CountingNotifier : public Notifier {

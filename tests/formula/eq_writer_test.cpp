@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "editing_helpers.h"
 #include "formula/eq_writer.h"
 
 namespace pendrix {
@@ -82,17 +83,6 @@ SettingsRecord workedSettings() {
 
 EqCode generate(const std::vector<Column>& columns, const SettingsRecord& settings = workedSettings()) {
   return generateEqCode(makeGrid(columns), settings);
-}
-
-// The code positions that Word output reaches by walking the offsets.
-std::vector<size_t> walk(const EqCode& code) {
-  std::vector<size_t> positions;
-  size_t position = 0;
-  for (size_t i = 0; i < code.smallOffsets.size(); ++i) {
-    position = i == 0 ? code.smallOffsets[0] - 1 : position + code.smallOffsets[i];
-    positions.push_back(position);
-  }
-  return positions;
 }
 
 TEST(EqWriterTest, WorkedResults) {
@@ -313,7 +303,7 @@ TEST(EqWriterTest, WorstCaseGridGeneratesCompletely) {
   EXPECT_EQ(code.text.size(), 651u);
 
   // Every raised digit and the ")" closing its run are reached, the last ones far beyond index 398.
-  const std::vector<size_t> positions = walk(code);
+  const std::vector<size_t> positions = pendrix::testing::offsetPositions(code);
   ASSERT_EQ(positions.size(), 4u * 27u);
   for (size_t i = 0; i < positions.size(); i += 2) {
     EXPECT_EQ(code.text[positions[i]], i % 4 == 0 ? u'2' : u'3') << i;

@@ -169,17 +169,6 @@ std::map<size_t, DumpedCharacter> characters(const std::string& dump) {
   return out;
 }
 
-// The indices into the code that the offsets name.
-std::set<size_t> smallIndices(const EqCode& code) {
-  std::set<size_t> out;
-  size_t index = 0;
-  for (size_t i = 0; i < code.smallOffsets.size(); ++i) {
-    index = i == 0 ? code.smallOffsets[0] - 1 : index + code.smallOffsets[i];
-    out.insert(index);
-  }
-  return out;
-}
-
 void expectField(const std::string& dump, const EqCode& code, size_t codeShift) {
   const std::regex fieldPattern(R"re("fields":\[\{"index":1,"begin":(\d+),"end":(\d+),)re");
   std::smatch match;
@@ -189,7 +178,8 @@ void expectField(const std::string& dump, const EqCode& code, size_t codeShift) 
   const size_t end = std::stoul(match[2]);
   EXPECT_EQ(begin, 9u) << "the field stays where it was written";
   EXPECT_EQ(end, begin + 1 + code.text.size() + 2 * codeShift);
-  const std::set<size_t> small = smallIndices(code);
+  const std::vector<size_t> positions = pendrix::testing::offsetPositions(code);
+  const std::set<size_t> small(positions.begin(), positions.end());
   ASSERT_FALSE(small.empty());
   const auto chars = characters(dump);
   for (size_t pos = begin; pos <= end; ++pos) {
