@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows deliverables and runs their tests under Wine, in a private
 # prefix inside the build tree, on an Xvfb display when none is set. Stops only what
-# it started.
+# it started. Arguments go to ctest (-R NAME runs a few tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mkdir -p build
@@ -41,4 +41,4 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
 fi
 wineserver -p
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
-ctest --preset win64
+ctest --preset win64 "$@"

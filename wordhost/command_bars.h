@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "session/com_win32.h"
+#include "win32/com.h"
 #include "wordhost/host_state.h"
 
 namespace pendrix::wordhost {

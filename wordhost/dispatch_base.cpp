@@ -3,7 +3,7 @@
 #include <cmath>
 #include <new>
 
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "wordhost/host_state.h"
 #include "session/text_codec.h"
 #include "wordhost/text_util.h"

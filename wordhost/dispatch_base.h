@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-#include "session/com_win32.h"
+#include "win32/com.h"
 
 namespace pendrix::wordhost {
 

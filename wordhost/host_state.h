@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "session/com_win32.h"
+#include "win32/com.h"
 #include "wordhost/command_bar_model.h"
 #include "wordhost/document_model.h"
 

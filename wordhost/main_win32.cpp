@@ -17,7 +17,7 @@
 #include <string>
 
 #include "addin/office_interfaces.h"
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "session/text_codec.h"
 #include "wordhost/host_window.h"
 #include "wordhost/script_runner.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "wordhost/late_binding.h"
+#include "win32/late_binding.h"
 
 namespace pendrix::wordhost {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "session/text_codec.h"
 #include "wordhost/command_bars.h"
 #include "wordhost/dispatch_base.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "addin/office_interfaces.h"
-#include "session/com_win32.h"
+#include "win32/com.h"
 #include "wordhost/host_state.h"
 
 namespace pendrix::wordhost {

@@ -9,7 +9,7 @@
 #include "preview/display_list.h"
 #include "preview/preview_layout.h"
 #include "preview/preview_metrics.h"
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 
 namespace pendrix {
 

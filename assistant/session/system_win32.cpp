@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "session/settings.h"
 
 namespace pendrix {

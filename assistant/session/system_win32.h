@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "session/class_ids.h"
+#include "win32/class_ids.h"
 #include "session/notifier.h"
 #include "session/profile_store.h"
 

@@ -1,7 +1,7 @@
 // The install directory comes from the class registration under HKEY_CLASSES_ROOT.
 #include <gtest/gtest.h>
 
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "session/system_win32.h"
 
 namespace pendrix {

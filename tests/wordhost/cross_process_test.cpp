@@ -17,7 +17,7 @@
 #include "dispatch_helpers.h"
 #include "formula/editing_helpers.h"
 #include "formula/eq_writer.h"
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "session/text_codec.h"
 #include "recording_addin_ids.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "session/com_win32.h"
+#include "win32/com.h"
 #include "wordhost/script_runner.h"
 
 #define EXPECT_FAILED(expr) EXPECT_TRUE(FAILED(expr)) << #expr

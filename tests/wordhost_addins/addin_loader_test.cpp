@@ -12,7 +12,7 @@
 
 #include "fake_word.h"
 #include "recording_addin_ids.h"
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 #include "test_support.h"
 
 namespace pendrix::wordhost {

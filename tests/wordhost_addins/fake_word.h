@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "wordhost/late_binding.h"
+#include "win32/late_binding.h"
 #include "office_interfaces.h"
-#include "session/com_win32.h"
+#include "win32/com.h"
 
 namespace pendrix::wordhost::testing {
 

@@ -11,7 +11,7 @@
 
 #include "class_registration.h"
 #include "fake_word.h"
-#include "session/class_ids.h"
+#include "win32/class_ids.h"
 #include "symbol_tool_core.h"
 #include "test_support.h"
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "com_addin.h"
-#include "session/handles_win32.h"
+#include "win32/handles.h"
 
 namespace pendrix::wordhost {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "office_interfaces.h"
-#include "session/com_win32.h"
+#include "win32/com.h"
 
 namespace pendrix::wordhost {
 

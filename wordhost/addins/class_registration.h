@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "session/class_ids.h"
-#include "session/handles_win32.h"
+#include "win32/class_ids.h"
+#include "win32/handles.h"
 
 namespace pendrix::wordhost {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "addin_loader.h"
-#include "wordhost/late_binding.h"
+#include "win32/late_binding.h"
 
 namespace pendrix::wordhost {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "class_registration.h"
-#include "session/class_ids.h"
+#include "win32/class_ids.h"
 #include "symbol_app.h"
 #include "symbol_tool.h"
 #include "symbol_tool_core.h"

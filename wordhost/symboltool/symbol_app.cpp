@@ -3,7 +3,7 @@
 #include <new>
 #include <string>
 
-#include "wordhost/late_binding.h"
+#include "win32/late_binding.h"
 
 namespace pendrix::wordhost {
 namespace {

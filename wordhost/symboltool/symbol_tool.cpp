@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "wordhost/late_binding.h"
+#include "win32/late_binding.h"
 
 namespace pendrix::wordhost {
 namespace {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "session/com_win32.h"
-#include "session/handles_win32.h"
+#include "win32/com.h"
+#include "win32/handles.h"
 #include "symbol_tool_core.h"
 
 namespace pendrix::wordhost {

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "class_registration.h"
-#include "wordhost/late_binding.h"
+#include "win32/late_binding.h"
 #include "office_interfaces.h"
 #include "recording_addin_ids.h"
-#include "session/com_win32.h"
-#include "session/handles_win32.h"
+#include "win32/com.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ std::wstring describeCustom(SAFEARRAY** custom) {
 std::wstring textOf(IDispatch* object, const wchar_t* name) {
   if (!object) return L"-";
   Bstr text;
-  const HRESULT hr = wordhost::getTextByName(object, name, text);
+  const HRESULT hr = getTextByName(object, name, text);
   if (FAILED(hr)) return L"error";
   return text.str();
 }
@@ -189,7 +189,7 @@ class RecordingAddin final : public office::IDTExtensibility2 {
     VariantInit(&value);
     value.vt = VT_BOOL;
     value.boolVal = VARIANT_FALSE;
-    const HRESULT hr = wordhost::invokeByName(instance.get(), L"Connect", DISPATCH_PROPERTYPUT, &value, 1, nullptr);
+    const HRESULT hr = invokeByName(instance.get(), L"Connect", DISPATCH_PROPERTYPUT, &value, 1, nullptr);
     record(L"Connect=False " + std::wstring(SUCCEEDED(hr) ? L"ok" : L"failed"));
     return S_OK;
   }

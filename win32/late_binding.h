@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "session/com_win32.h"
+#include "win32/com.h"
 
-namespace pendrix::wordhost {
+namespace pendrix {
 
 inline HRESULT dispidOf(IDispatch* object, const wchar_t* name, DISPID* dispid) {
   if (!object || !name || !dispid) return E_POINTER;
@@ -114,4 +114,4 @@ inline HRESULT argumentAs(const DISPPARAMS* params, UINT indexFromLast, VARTYPE 
   return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 
-}  // namespace pendrix::wordhost
+}  // namespace pendrix
