@@ -89,6 +89,11 @@ void FormulaGrid::setCell(int row, int column, char16_t c, uint16_t cellFlags) {
   degrees_[row][column] = 0;
 }
 
+void FormulaGrid::replaceDigit(int row, int column, char16_t digit) {
+  const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+  if (inside(row, column) && isDigit(chars_[row][column]) && isDigit(digit)) chars_[row][column] = digit;
+}
+
 void FormulaGrid::markUsedColumns() {
   for (int row = 0; row < kRows; ++row) {
     for (int column = 0; column < length_; ++column) flags_[row][column] |= CELL_USED;

@@ -69,6 +69,9 @@ class FormulaGrid {
   // solution display alone).
   bool deleteAtCursor();
   char16_t characterAtCursor() const;
+  // Replaces one digit in place, keeping the cell's flags and degree (the digit
+  // variation of the similar-exercise button). Other characters are left alone.
+  void replaceDigit(int row, int column, char16_t digit);
   void setRootDegree(char16_t c);
   void cursorHome();
   void cursorLeft();
