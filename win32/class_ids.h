@@ -3,6 +3,8 @@
 // registration tools. Fixed for all versions: Word's add-in key and existing
 // registrations name them.
 
+#include <guiddef.h>
+
 namespace pendrix {
 
 struct ClassId {
@@ -27,5 +29,11 @@ inline constexpr char16_t kZombAddinProgId[] = u"Glyphor.ZombAddin";
 inline constexpr ClassId kSymbolAppId = {
     0x8b0f775e, 0x3918, 0x46c2, {0xb4, 0x68, 0x08, 0xd7, 0x85, 0xf2, 0xda, 0x26}};
 inline constexpr char16_t kSymbolAppKey[] = u"{8b0f775e-3918-46c2-b468-08d785f2da26}";
+
+inline CLSID toClsid(const ClassId& id) {
+  CLSID clsid{id.data1, id.data2, id.data3, {}};
+  for (int i = 0; i < 8; ++i) clsid.Data4[i] = id.data4[i];
+  return clsid;
+}
 
 }  // namespace pendrix

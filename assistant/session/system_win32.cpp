@@ -30,10 +30,12 @@ class Win32ProfileStore final : public ProfileStore {
 
 std::unique_ptr<ProfileStore> makeWin32ProfileStore() { return std::make_unique<Win32ProfileStore>(); }
 
-std::u16string findInstallDirectory(const char16_t* classKey) {
-  const std::u16string path = u"CLSID\\" + std::u16string(classKey) + u"\\LocalServer32";
+namespace {
+
+// The LocalServer32 value below `root`; empty when missing or not a string.
+std::u16string readServerPath(HKEY root, const std::u16string& path) {
   UniqueHkey key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, wide(path), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return {};
+  if (RegOpenKeyExW(root, wide(path), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return {};
   DWORD type = 0, bytes = 0;
   if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
@@ -42,7 +44,18 @@ std::u16string findInstallDirectory(const char16_t* classKey) {
   std::vector<wchar_t> value(bytes / sizeof(wchar_t) + 1, L'\0');
   if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) != ERROR_SUCCESS)
     return {};
-  return installDirectoryFromServerPath(fromWide(value.data()));
+  return fromWide(value.data());
+}
+
+}  // namespace
+
+std::u16string findInstallDirectory(const char16_t* classKey) {
+  const std::u16string path = u"CLSID\\" + std::u16string(classKey) + u"\\LocalServer32";
+  // Windows shows a per-user registration through HKEY_CLASSES_ROOT and lets it win;
+  // Wine does not merge the two, so the per-user half is asked first, by name.
+  std::u16string value = readServerPath(HKEY_CURRENT_USER, u"Software\\Classes\\" + path);
+  if (value.empty()) value = readServerPath(HKEY_CLASSES_ROOT, path);
+  return value.empty() ? std::u16string() : installDirectoryFromServerPath(value);
 }
 
 std::u16string userListSeparator() {

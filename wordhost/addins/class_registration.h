@@ -12,15 +12,6 @@
 
 namespace pendrix::wordhost {
 
-inline CLSID toClsid(const ClassId& id) {
-  CLSID clsid;
-  clsid.Data1 = id.data1;
-  clsid.Data2 = id.data2;
-  clsid.Data3 = id.data3;
-  for (int i = 0; i < 8; ++i) clsid.Data4[i] = id.data4[i];
-  return clsid;
-}
-
 inline LSTATUS setRegistryText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
   UniqueHkey key;
   const LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);

@@ -1,0 +1,475 @@
+#include "dialog/pendrix_dlg_win32.h"
+
+#include <commctrl.h>
+
+#include <ctime>
+#include <vector>
+
+#include "dialog/dialog_controls.h"
+#include "dialog/small_dialogs_win32.h"
+#include "exercises/vary_digits.h"
+#include "formula/eq_reader.h"
+#include "formula/eq_writer.h"
+#include "resources/resource.h"
+#include "session/return_click_win32.h"
+#include "solver/equation_solver.h"
+
+namespace pendrix {
+namespace {
+
+constexpr wchar_t kProgramName[] = L"Pendrix";
+
+// Keys that the key-input edit forwards and the formula editor understands.
+bool editorKeyOf(WPARAM key, EditorKey& out) {
+  static constexpr struct {
+    WPARAM key;
+    EditorKey editorKey;
+  } kKeys[] = {{VK_LEFT, EditorKey::Left}, {VK_RIGHT, EditorKey::Right},   {VK_UP, EditorKey::Up},
+               {VK_DOWN, EditorKey::Down}, {VK_HOME, EditorKey::Home},     {VK_END, EditorKey::End},
+               {VK_DELETE, EditorKey::Delete}, {VK_BACK, EditorKey::Backspace}};
+  for (const auto& entry : kKeys) {
+    if (entry.key != key) continue;
+    out = entry.editorKey;
+    return true;
+  }
+  return false;
+}
+
+bool isFormulaButton(int id) {
+  static constexpr int kFormulaButtons[] = {IDC_ROOT,       IDC_SUPERSCRIPT,   IDC_SQUARE,      IDC_CUBE,
+                                            IDC_SUBSCRIPT,  IDC_INDEX1,        IDC_INDEX2,      IDC_CUBE_ROOT,
+                                            IDC_LESS_EQUAL, IDC_GREATER_EQUAL, IDC_X12,         IDC_PLUS_MINUS,
+                                            IDC_INNER_FRACTION};
+  for (const int button : kFormulaButtons)
+    if (button == id) return true;
+  return false;
+}
+
+bool isExerciseMenuCommand(int id) {
+  return id == IDC_EXERCISE_FILE || id == IDC_EXERCISE_TYPE || (id >= IDM_FILE_FIRST && id <= IDM_FILE_LAST) ||
+         (id >= IDM_EXERCISE_FIRST && id <= IDM_EXERCISE_LAST);
+}
+
+// Restores the previous cursor when a long command is done.
+class WaitCursor {
+ public:
+  WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { SetCursor(previous_); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+HICON loadIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PENDRIX), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
+}
+
+HWND createTooltip(HWND owner) {
+  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
+}
+
+void addTool(HWND tooltip, HWND owner, HWND control, std::u16string_view text) {
+  std::u16string copy(text);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(wide(copy));
+  SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+}  // namespace
+
+const CPendrixDlg::Command CPendrixDlg::kCommands[] = {
+    {IDC_OK, &CPendrixDlg::onOk},
+    {IDCANCEL, &CPendrixDlg::onCancel},
+    {IDOK, &CPendrixDlg::loadField},  // no control carries IDOK: SetWordField is its caller
+    {IDC_SOLVE, &CPendrixDlg::onSolve},
+    {IDC_VARY_DIGITS, &CPendrixDlg::onVaryDigits},
+    {IDC_NEW_EXERCISE, &CPendrixDlg::onNewExercise},
+    {IDC_INSERT, &CPendrixDlg::onInsertFormula},
+    {IDC_INSERT_TEXT, &CPendrixDlg::onInsertTextLine},
+    {IDC_INSERT_SOLUTION, &CPendrixDlg::onInsertSolution},
+};
+
+CPendrixDlg::CPendrixDlg(HINSTANCE instance, Settings& settings, std::u16string installDirectory)
+    : instance_(instance),
+      settings_(settings),
+      installDirectory_(std::move(installDirectory)),
+      randomSource_(static_cast<uint32_t>(std::time(nullptr))),
+      exercise_({grid_, left_, right_, display_, notifier_, *this, random_}) {
+  signs_ = loadPreviewSigns(instance_);
+}
+
+CPendrixDlg::~CPendrixDlg() {
+  wordWindowHandle_ = 0;
+  if (autoProxy_) autoProxy_->detachDialog();
+}
+
+INT_PTR CPendrixDlg::runModal() {
+  return DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_PENDRIX_DIALOG), nullptr, dialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK CPendrixDlg::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    reinterpret_cast<CPendrixDlg*>(lParam)->hwnd_ = window;
+  }
+  auto* self = reinterpret_cast<CPendrixDlg*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (!self) return FALSE;
+  try {
+    return self->handleMessage(message, wParam, lParam);
+  } catch (...) {
+    // Out of memory in a command: the formula stays as it was and the dialog goes on.
+    return FALSE;
+  }
+}
+
+INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: return onInitDialog();
+    case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_SYSCOMMAND: return onSystemCommand(wParam, lParam);
+    case WM_PAINT: onPaint(); return TRUE;
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(smallIcon_.get());
+    case WM_CLOSE: onClose(); return TRUE;
+    case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
+    case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
+    case WM_KEYDOWN: onKeyDown(wParam); return FALSE;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      for (const CBitmapToolButton& button : buttons_) {
+        if (button.window() != item->hwndItem) continue;
+        button.draw(*item);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORMSGBOX:
+      return onControlColor(reinterpret_cast<HDC>(wParam));
+    default: return FALSE;
+  }
+}
+
+BOOL CPendrixDlg::onInitDialog() {
+  backgroundBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  addAboutItem();
+  largeIcon_.reset(loadIcon(instance_, SM_CXICON, SM_CYICON));
+  smallIcon_.reset(loadIcon(instance_, SM_CXSMICON, SM_CYSMICON));
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+
+  keyInput_.attach(GetDlgItem(hwnd_, IDC_KEY_INPUT));
+  preview_.attach(GetDlgItem(hwnd_, IDC_PREVIEW), [](void* self) { static_cast<CPendrixDlg*>(self)->redrawPreview(); },
+                  this);
+  loadWordField(u"", grid_, settings_, notifier_);  // an empty formula
+  SetFocus(keyInput_.window());
+
+  SetMenu(hwnd_, nullptr);
+  exerciseMenu_.reset(LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_EXERCISE_MENU)));
+  setUpButtons();
+  setUpComboBoxes();
+  resetSolutionDisplay(display_);
+  SetFocus(keyInput_.window());
+  return TRUE;
+}
+
+void CPendrixDlg::addAboutItem() {
+  wchar_t text[100] = {};
+  if (LoadStringW(instance_, IDS_ABOUTBOX, text, 100) <= 0) return;
+  HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
+  if (!systemMenu) return;
+  AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+void CPendrixDlg::setUpButtons() {
+  size_t next = 0;
+  for (const ButtonControl& control : kButtonControls) {
+    if (next >= buttons_.size()) break;
+    CBitmapToolButton& button = buttons_[next++];
+    if (!button.attach(GetDlgItem(hwnd_, control.id))) continue;
+    button.setBitmap(instance_, control.bitmapId);
+    button.setTooltip(std::u16string(control.tooltip), true);
+  }
+}
+
+void CPendrixDlg::setUpComboBoxes() {
+  const HWND tooltip = createTooltip(hwnd_);
+  const SettingsRecord& record = settings_.record();
+  const int selected[] = {record.bracketChoice, record.timesChoice, record.plusChoice, record.minusChoice};
+  for (size_t i = 0; i < std::size(kComboControls); ++i) {
+    const ComboControl& control = kComboControls[i];
+    const HWND combo = GetDlgItem(hwnd_, control.id);
+    if (!combo) continue;
+    if (SendMessageW(combo, CB_GETCOUNT, 0, 0) <= 0) {
+      for (const std::u16string_view item : control.items) {
+        const std::u16string text(item);
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
+      }
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected[i]), 0);
+    // The tip shows over the combo box and over its edit part alike.
+    addTool(tooltip, hwnd_, combo, control.tooltip);
+    if (HWND edit = GetWindow(combo, GW_CHILD)) addTool(tooltip, hwnd_, edit, control.tooltip);
+  }
+  SendMessageW(tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CPendrixDlg::onCommand(int id, int code) {
+  if (id == IDC_KEY_INPUT) {
+    if (code == EN_CHANGE) onTypedCharacter();
+    return;
+  }
+  for (const ComboControl& combo : kComboControls) {
+    if (combo.id != id) continue;
+    if (code == CBN_SELCHANGE) onComboSelection(id);
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  if (isFormulaButton(id)) return onFormulaButton(id);
+  if (isExerciseMenuCommand(id)) return onExerciseMenus();
+  for (const Command& command : kCommands) {
+    if (command.id == id) return (this->*command.handler)();
+  }
+}
+
+bool CPendrixDlg::onSystemCommand(WPARAM command, LPARAM character) {
+  if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    showAboutBox(instance_, hwnd_);
+    return true;
+  }
+  DefWindowProcW(hwnd_, WM_SYSCOMMAND, command, character);
+  // An Alt key that no control took: 'l' clears, a digit goes in as superscript.
+  if ((command & 0xFFF0) == SC_KEYMENU && character > 0) {
+    const AltKeyResult result = editor_.altCharacter(static_cast<char16_t>(character));
+    if (result.button && !result.handled) {
+      onCommand(result.button, BN_CLICKED);
+      return true;
+    }
+    redrawPreview();
+    keyInput_.clearAndFocus();
+  }
+  return true;
+}
+
+void CPendrixDlg::onPaint() {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(hwnd_, &paint);
+  if (IsIconic(hwnd_)) {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, largeIcon_.get());
+  }
+  EndPaint(hwnd_, &paint);
+  if (!IsIconic(hwnd_)) redrawPreview();
+}
+
+void CPendrixDlg::onKeyDown(WPARAM key) {
+  EditorKey editorKey;
+  if (editorKeyOf(key, editorKey)) editor_.keyDown(editorKey);
+  redrawPreview();
+}
+
+bool CPendrixDlg::onPreviewClick(LPARAM point, bool doubleClick) {
+  const POINT client{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+  RECT previewRect{};
+  GetWindowRect(preview_.window(), &previewRect);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&previewRect), 2);
+  if (!PtInRect(&previewRect, client)) {
+    SetFocus(keyInput_.window());
+    return false;
+  }
+  // The layout works in the dialog's window coordinates; the exact mapping places a
+  // click on the cell under the mouse whatever the frame and caption metrics.
+  const POINT at = dialogWindowPoint(hwnd_, client);
+  layout_.setClick(grid_, at.x, at.y);
+  redrawPreview();  // resolves the click into the cursor column
+  if (doubleClick && isRootOpen(grid_.characterAtCursor())) {
+    if (const auto degree = askRootDegree(instance_, hwnd_)) editor_.setRootDegreeAtCursor(*degree);
+    redrawPreview();
+  }
+  SetFocus(keyInput_.window());
+  return true;
+}
+
+INT_PTR CPendrixDlg::onControlColor(HDC dc) {
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<INT_PTR>(backgroundBrush_.get());
+}
+
+void CPendrixDlg::onComboSelection(int id) {
+  const int index = static_cast<int>(SendDlgItemMessageW(hwnd_, id, CB_GETCURSEL, 0, 0));
+  if (index >= 0) {
+    switch (id) {
+      case IDC_FRACTION_BRACKET: settings_.setBracketChoice(index); break;
+      case IDC_MULTIPLICATION_SIGN: settings_.setTimesChoice(index); break;
+      case IDC_PLUS_SIGN: settings_.setPlusChoice(index); break;
+      case IDC_MINUS_SIGN: settings_.setMinusChoice(index); break;
+      default: break;
+    }
+  }
+  SetFocus(keyInput_.window());
+}
+
+HRESULT CPendrixDlg::setWordApplication(IDispatch* application) { return word_.setApplication(application); }
+
+HRESULT CPendrixDlg::setWordField(IDispatch* field) {
+  const HRESULT hr = word_.setField(field);
+  loadField();
+  return hr;
+}
+
+void CPendrixDlg::loadField() {
+  loadWordField(word_.fieldCodeText(), grid_, settings_, notifier_);
+  redrawPreview();
+}
+
+void CPendrixDlg::closeSession() {
+  if (hwnd_) EndDialog(hwnd_, IDCANCEL);
+}
+
+void CPendrixDlg::onOk() {
+  word_.insertFormulaAndClose(generateEqCode(grid_, settings_.record()), settings_->raiseSize);
+  word_.releaseDocumentAndApplication();
+  returnToWord();
+  EndDialog(hwnd_, IDOK);
+}
+
+void CPendrixDlg::onCancel() {
+  word_.releaseAll();
+  returnToWord();
+  if (autoProxy_) {
+    ShowWindow(hwnd_, SW_HIDE);  // the process waits, invisible, for the client to let go
+  } else {
+    EndDialog(hwnd_, IDCANCEL);
+  }
+}
+
+void CPendrixDlg::onClose() {
+  if (autoProxy_) {
+    ShowWindow(hwnd_, SW_HIDE);
+  } else {
+    onCancel();
+  }
+}
+
+void CPendrixDlg::onTypedCharacter() {
+  wchar_t text[2] = {};
+  GetWindowTextW(keyInput_.window(), text, 2);
+  const char16_t c = static_cast<char16_t>(text[0]);
+  if (c == u'\0') return;  // the dialog's own emptying
+  editor_.typeCharacter(c);
+  if (c != u'^' && c != u'\u00B0') redrawPreview();
+  keyInput_.clearAndFocus();
+}
+
+void CPendrixDlg::onFormulaButton(int id) {
+  editor_.pressButton(id);
+  // The pending-mode buttons only arm the next character.
+  if (id != IDC_SUPERSCRIPT && id != IDC_SUBSCRIPT) redrawPreview();
+  keyInput_.clearAndFocus();
+}
+
+void CPendrixDlg::onSolve() {
+  WaitCursor wait;
+  runSolver();
+  redrawPreview();
+  SetFocus(keyInput_.window());
+}
+
+void CPendrixDlg::runSolver() { EquationSolver(left_, right_).solve(grid_, notifier_, display_); }
+
+void CPendrixDlg::onVaryDigits() {
+  varyDigits(grid_, random_);
+  redrawPreview();
+  resetSolutionDisplay(display_);
+  SetFocus(keyInput_.window());
+}
+
+void CPendrixDlg::onNewExercise() {
+  exercise_.run(-1);
+  keyInput_.clearAndFocus();
+}
+
+// The exercise file and exercise menus come with their own change; until then
+// their buttons leave the formula alone and give the focus back.
+void CPendrixDlg::onExerciseMenus() { SetFocus(keyInput_.window()); }
+
+void CPendrixDlg::onInsertFormula() {
+  report(word_.insertFormula(generateEqCode(grid_, settings_.record()), settings_->raiseSize));
+  SetFocus(keyInput_.window());
+}
+
+void CPendrixDlg::onInsertTextLine() {
+  report(word_.insertTextLine(controlText(IDC_EXERCISE_TEXT)));
+  SetFocus(keyInput_.window());
+}
+
+void CPendrixDlg::onInsertSolution() {
+  report(word_.insertSolution(controlText(IDC_SOLUTION), controlText(IDC_SOLUTION_STATUS)));
+  SetFocus(keyInput_.window());
+}
+
+void CPendrixDlg::report(const WordOutcome& outcome) {
+  if (outcome.ok()) return;
+  MessageBoxW(hwnd_, wide(outcome.message), kProgramName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CPendrixDlg::showStatement(const std::u16string& text) { SetDlgItemTextW(hwnd_, IDC_EXERCISE_TEXT, wide(text)); }
+
+void CPendrixDlg::rememberExerciseNumber(int number) { settings_.setExerciseNumber(number); }
+
+void CPendrixDlg::solve() { runSolver(); }
+
+void CPendrixDlg::refresh() {
+  redrawPreview();
+  SetFocus(keyInput_.window());
+}
+
+void CPendrixDlg::redrawPreview() {
+  if (!hwnd_ || !preview_.window()) return;
+  redrawPreviewWindow(hwnd_, preview_.window(), grid_, layout_, signs_, GetSysColor(COLOR_BTNFACE));
+}
+
+void CPendrixDlg::returnToWord() {
+  postReturnClick(windowFromI4(wordWindowHandle_), POINT{cursorXPos_, cursorYPos_});
+}
+
+std::u16string CPendrixDlg::controlText(int id) const {
+  const HWND control = GetDlgItem(hwnd_, id);
+  std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  const int length = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+  return fromWide(text.data(), static_cast<size_t>(length));
+}
+
+void CPendrixDlg::ControlDisplay::setValueText(const std::u16string& text) {
+  SetDlgItemTextW(dialog_, IDC_SOLUTION, wide(text));
+}
+
+void CPendrixDlg::ControlDisplay::setStatusText(const std::u16string& text) {
+  SetDlgItemTextW(dialog_, IDC_SOLUTION_STATUS, wide(text));
+}
+
+void CPendrixDlg::DialogNotifier::showInfo(const std::u16string& caption, const std::u16string& text) {
+  MessageBoxW(dialog_, wide(text), wide(caption), MB_OK);
+}
+
+bool CPendrixDlg::DialogNotifier::askYesNo(const std::u16string& caption, const std::u16string& text) {
+  return MessageBoxW(dialog_, wide(text), wide(caption), MB_YESNO) == IDYES;
+}
+
+}  // namespace pendrix

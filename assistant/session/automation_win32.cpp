@@ -1,0 +1,118 @@
+#include "session/automation_win32.h"
+
+#include "win32/assistant_dispids.h"
+#include "win32/class_ids.h"
+
+namespace pendrix {
+namespace {
+
+class ProxyFactory final : public ComObject<ProxyFactory, IClassFactory> {
+ public:
+  static std::span<const InterfaceEntry<ProxyFactory>> interfaces() {
+    static constexpr InterfaceEntry<ProxyFactory> table[] = {
+        interfaceEntry<ProxyFactory, IClassFactory>(IID_IClassFactory)};
+    return table;
+  }
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    ComPtr<CPendrixDlgAutoProxy> proxy = makeComObject<CPendrixDlgAutoProxy>();
+    if (!proxy) return E_OUTOFMEMORY;
+    return proxy->QueryInterface(iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      CPendrixApp::instance().lock();
+    } else {
+      CPendrixApp::instance().unlock();
+    }
+    return S_OK;
+  }
+};
+
+}  // namespace
+
+CPendrixApp& CPendrixApp::instance() {
+  static CPendrixApp app;
+  return app;
+}
+
+void CPendrixApp::unlock() {
+  if (locks_ > 0) --locks_;
+  if (locks_ == 0 && !userControl_ && mainWindow_) mainWindow_->closeSession();
+}
+
+CPendrixDlgAutoProxy::CPendrixDlgAutoProxy() : dialog_(CPendrixApp::instance().mainWindow()) {
+  CPendrixApp::instance().lock();
+  if (dialog_) dialog_->setAutoProxy(this);
+}
+
+CPendrixDlgAutoProxy::~CPendrixDlgAutoProxy() {
+  if (dialog_) dialog_->setAutoProxy(nullptr);
+  CPendrixApp::instance().unlock();
+}
+
+std::span<const InterfaceEntry<CPendrixDlgAutoProxy>> CPendrixDlgAutoProxy::interfaces() {
+  static constexpr InterfaceEntry<CPendrixDlgAutoProxy> table[] = {
+      interfaceEntry<CPendrixDlgAutoProxy, IDispatch>(IID_IDispatch)};
+  return table;
+}
+
+std::span<const DispatchMember<CPendrixDlgAutoProxy>> CPendrixDlgAutoProxy::members() {
+  using namespace assistant;
+  constexpr WORD kProperty = DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT;
+  static constexpr DispatchMember<CPendrixDlgAutoProxy> table[] = {
+      {L"WindowHandle", kDispidWindowHandle, kProperty, &CPendrixDlgAutoProxy::windowHandle},
+      {L"WordWindowHandle", kDispidWordWindowHandle, kProperty, &CPendrixDlgAutoProxy::wordWindowHandle},
+      {L"CursorXPos", kDispidCursorXPos, kProperty, &CPendrixDlgAutoProxy::cursorXPos},
+      {L"CursorYPos", kDispidCursorYPos, kProperty, &CPendrixDlgAutoProxy::cursorYPos},
+      {L"SetWordApplication", kDispidSetWordApplication, DISPATCH_METHOD, &CPendrixDlgAutoProxy::setWordApplication},
+      {L"SetWordField", kDispidSetWordField, DISPATCH_METHOD, &CPendrixDlgAutoProxy::setWordField},
+  };
+  return table;
+}
+
+HRESULT CPendrixDlgAutoProxy::windowHandle(DispatchCall& call) {
+  if (call.isPut()) return S_OK;  // accepted and ignored
+  return call.returnInt(dialog_ ? static_cast<LONG>(reinterpret_cast<LONG_PTR>(dialog_->window())) : 0);
+}
+
+HRESULT CPendrixDlgAutoProxy::wordWindowHandle(DispatchCall& call) {
+  return property(call, &AutomationSession::wordWindowHandle);
+}
+HRESULT CPendrixDlgAutoProxy::cursorXPos(DispatchCall& call) { return property(call, &AutomationSession::cursorXPos); }
+HRESULT CPendrixDlgAutoProxy::cursorYPos(DispatchCall& call) { return property(call, &AutomationSession::cursorYPos); }
+
+HRESULT CPendrixDlgAutoProxy::property(DispatchCall& call, LONG& (AutomationSession::*value)()) {
+  LONG scratch = 0;
+  LONG& stored = dialog_ ? (dialog_->*value)() : scratch;
+  return call.isPut() ? call.putInt(stored) : call.returnInt(stored);
+}
+
+HRESULT CPendrixDlgAutoProxy::setWordApplication(DispatchCall& call) {
+  return hand(call, &AutomationSession::setWordApplication);
+}
+HRESULT CPendrixDlgAutoProxy::setWordField(DispatchCall& call) { return hand(call, &AutomationSession::setWordField); }
+
+HRESULT CPendrixDlgAutoProxy::hand(DispatchCall& call, HRESULT (AutomationSession::*take)(IDispatch*)) {
+  ComPtr<IDispatch> object;
+  PENDRIX_RETURN_IF_FAILED(call.objectArg(0, object));
+  // Word's failures while the dialog takes the objects are the dialog's to show;
+  // the client always gets 0, as it checks nothing else.
+  if (dialog_) (dialog_->*take)(object.get());
+  return call.returnInt(0);
+}
+
+HRESULT AutomationServer::start() {
+  ComPtr<ProxyFactory> factory = makeComObject<ProxyFactory>();
+  if (!factory) return E_OUTOFMEMORY;
+  return CoRegisterClassObject(toClsid(kAssistantAppId), factory.get(), CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie_);
+}
+
+AutomationServer::~AutomationServer() {
+  if (cookie_) CoRevokeClassObject(cookie_);
+}
+
+}  // namespace pendrix
