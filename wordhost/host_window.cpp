@@ -163,6 +163,9 @@ LRESULT HostWindow::onDocument(HWND window, UINT message, WPARAM wParam, LPARAM 
       return 0;
     }
     case WM_LBUTTONDOWN: {
+      // Logged, so that a test sees where a click coming back from the assistant landed.
+      state_->log("_WwG.LButtonDown(" + std::to_string(GET_X_LPARAM(lParam)) + "," +
+                  std::to_string(GET_Y_LPARAM(lParam)) + ")");
       const size_t position = positionAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       state_->document.setSelection(position, position);
       SetFocus(window);

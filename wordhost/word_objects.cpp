@@ -409,6 +409,11 @@ class ApplicationObject final : public DispatchObject {
     state().callLog.clear();
     return S_OK;
   }
+  // A new, empty document for the next test; wrappers of old fields report them deleted.
+  HRESULT clearDocument(Invocation& call) {
+    state().document = DocumentModel();
+    return S_OK;
+  }
   HRESULT failMember(Invocation& call) {
     FaultRule rule;
     if (call.isStringArg(0)) {
@@ -461,6 +466,7 @@ class ApplicationObject final : public DispatchObject {
         {u"DocumentDump", kDispidDocumentDump, kMethod, u"", WORDHOST_BIND(ApplicationObject, dump)},
         {u"CallLog", kDispidCallLog, kMethod, u"", WORDHOST_BIND(ApplicationObject, callLog)},
         {u"ClearCallLog", kDispidClearCallLog, kMethod, u"", WORDHOST_BIND(ApplicationObject, clearCallLog)},
+        {u"ClearDocument", kDispidClearDocument, kMethod, u"", WORDHOST_BIND(ApplicationObject, clearDocument)},
         {u"FailMember", kDispidFailMember, kMethod, u"Member,Result", WORDHOST_BIND(ApplicationObject, failMember)},
         {u"LoadAddins", kDispidLoadAddins, kMethod, u"", WORDHOST_BIND(ApplicationObject, loadAddins)},
         {u"UnloadAddin", kDispidUnloadAddin, kMethod, u"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},

@@ -110,7 +110,7 @@ class Word {
 
   // A fresh document: "Aufgabe:  Ende" with the insertion point between the blanks.
   void newDocument() {
-    call(L"Clear");
+    call(L"ClearDocument");
     call(L"InsertText", L"Aufgabe:  Ende");
     std::vector<Variant> at;
     at.push_back(Variant::fromI4(9));
