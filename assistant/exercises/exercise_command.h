@@ -48,6 +48,8 @@ class ExerciseCommand {
   void setExerciseSet(ExerciseSet* set, ExerciseKind kind);
   // 1 or more: that exercise; -1: the last one again with new numbers.
   void run(int number);
+  // The exercise chosen in an earlier session (-1: none), without drawing it.
+  void restoreNumber(int number) { lastNumber_ = number; }
 
   ExerciseKind kind() const { return kind_; }
   int lastNumber() const { return lastNumber_; }

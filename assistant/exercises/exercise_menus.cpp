@@ -1,0 +1,71 @@
+#include "exercises/exercise_menus.h"
+
+#include <algorithm>
+
+namespace pendrix {
+
+std::u16string exerciseFileTitle(const std::u16string& path) {
+  const size_t slash = path.find_last_of(u"\\/");
+  std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+void ExerciseMenus::build(const std::vector<std::u16string>& foundPaths) {
+  files_.clear();
+  set_.reset();
+  command_.setExerciseSet(nullptr, ExerciseKind::Term);
+  for (const std::u16string& path : foundPaths) {
+    if (files_.size() >= kMaxExerciseFiles) break;
+    if (path.size() > kMaxExercisePath) continue;
+    files_.push_back({exerciseFileTitle(path).substr(0, kMaxExerciseTitle), path});
+    if (path != settings_->exercisePath) continue;
+    // The file of the last session: its exercise again, if the file still has it.
+    open(path);
+    const int number = settings_->exerciseNumber;
+    if (number >= 1 && number <= set_->count()) {
+      command_.restoreNumber(number);
+    } else {
+      command_.restoreNumber(-1);
+      command_.setExerciseSet(nullptr, ExerciseKind::Term);
+      set_.reset();
+    }
+  }
+  const int remembered = settings_->menuNumber;
+  currentFileIndex_ = remembered >= 0 && remembered < static_cast<int>(files_.size()) ? remembered : -1;
+  // Plain code order: every capital before every small letter, as the menu always listed them.
+  std::stable_sort(files_.begin(), files_.end(),
+                   [](const ExerciseFileEntry& a, const ExerciseFileEntry& b) { return a.title < b.title; });
+}
+
+bool ExerciseMenus::chooseFile(int index) {
+  if (index >= static_cast<int>(files_.size())) return false;
+  if (index >= 0) {
+    currentFileIndex_ = index;
+    settings_.setMenuNumber(index);
+  } else if (currentFileIndex_ < 0) {
+    notifier_.showInfo(kProgramCaption, kChooseAreaFirst);
+    return false;
+  }
+  const ExerciseFileEntry& entry = files_[static_cast<size_t>(currentFileIndex_)];
+  open(entry.path);
+  settings_.setExercisePath(entry.path);
+  return true;
+}
+
+std::vector<std::u16string> ExerciseMenus::exerciseTitles() const {
+  std::vector<std::u16string> titles;
+  if (!set_) return titles;
+  for (int i = 0; i < set_->count(); ++i) titles.push_back(set_->Title(i));
+  return titles;
+}
+
+void ExerciseMenus::open(const std::u16string& path) {
+  command_.setExerciseSet(nullptr, ExerciseKind::Term);
+  set_ = std::make_unique<ExerciseSet>(store_);
+  set_->Open(path);
+  command_.setExerciseSet(set_.get(), set_->Kind());
+}
+
+}  // namespace pendrix

@@ -1,0 +1,173 @@
+// The exercise menus' model: the file list, choosing a file and an exercise, and
+// the choice remembered across starts, over copies of the shipped files.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "exercises/exercise_menus.h"
+#include "solver/equation_solver.h"
+
+namespace pendrix {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path shippedDirectory() {
+  return fs::path(PENDRIX_TEST_DATA).parent_path().parent_path() / "assistant" / "exercises" / "files";
+}
+
+class RecordingNotifier : public Notifier {
+ public:
+  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
+  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
+  std::vector<std::u16string> messages;
+};
+
+// One dialog's worth of exercise machinery over a settings file of its own.
+struct Session : ExerciseView {
+  explicit Session(ProfileStore& store, const fs::path& settingsFile) : store(store) {
+    settings.load(store, settingsFile.u16string(), notifier, [] { return std::u16string(u";"); });
+  }
+  void showStatement(const std::u16string& text) override { statement = text; }
+  void rememberExerciseNumber(int number) override { settings.setExerciseNumber(number); }
+  void solve() override { EquationSolver(left, right).solve(grid, notifier, display); }
+
+  ProfileStore& store;
+  Settings settings;
+  RecordingNotifier notifier;
+  FormulaGrid grid;
+  TermEvaluator left, right;
+  RecordingSolutionDisplay display;
+  CrtRandom source{3};
+  ExerciseRandom random{source};
+  ExerciseCommand command{{grid, left, right, display, notifier, *this, random}};
+  ExerciseMenus menus{store, settings, command, notifier};
+  std::u16string statement;
+};
+
+class ExerciseMenusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("pendrix-menus-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(dir_ / "Einstellung");
+    for (const auto& entry : fs::directory_iterator(shippedDirectory()))
+      if (entry.path().extension() == ".wrx") fs::copy_file(entry.path(), dir_ / entry.path().filename());
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::vector<std::u16string> found() const {
+    std::vector<std::u16string> paths;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().extension() == ".wrx") paths.push_back(entry.path().u16string());
+    return paths;
+  }
+  fs::path settingsFile() const { return dir_ / "Einstellung" / "WordZomb.ini"; }
+  int indexOf(const Session& session, const std::u16string& title) const {
+    for (size_t i = 0; i < session.menus.files().size(); ++i)
+      if (session.menus.files()[i].title == title) return static_cast<int>(i);
+    return -1;
+  }
+
+  fs::path dir_;
+  std::unique_ptr<ProfileStore> store_ = makePortableProfileStore();
+};
+
+TEST_F(ExerciseMenusTest, ListsTheShippedFilesSortedAndDrawsTheChosenExercise) {
+  Session session(*store_, settingsFile());
+  session.menus.build(found());
+  std::vector<std::u16string> titles;
+  for (const auto& file : session.menus.files()) titles.push_back(file.title);
+  const std::vector<std::u16string> expected = {u"Bruchrechnung", u"Gleichungen mit Klammern", u"Lineare Gleichungen",
+                                                u"Potenzen und Wurzeln", u"Quadratische Gleichungen", u"Terme berechnen"};
+  EXPECT_EQ(titles, expected);
+  EXPECT_EQ(session.menus.currentFileIndex(), -1);
+
+  // "ATyp" before any area: the user is told, nothing opens.
+  EXPECT_FALSE(session.menus.chooseFile(-1));
+  ASSERT_EQ(session.notifier.messages.size(), 1u);
+  EXPECT_EQ(session.notifier.messages[0], kChooseAreaFirst);
+
+  const int linear = indexOf(session, u"Lineare Gleichungen");
+  ASSERT_TRUE(session.menus.chooseFile(linear));
+  EXPECT_GE(session.menus.exerciseTitles().size(), 3u);
+  session.menus.chooseExercise(3);
+  EXPECT_FALSE(session.statement.empty());
+  EXPECT_NE(session.display.value, u"----") << "the drawn equation is solved at once";
+  EXPECT_EQ(session.settings->menuNumber, linear);
+  EXPECT_EQ(session.settings->exercisePath, session.menus.files()[linear].path);
+  EXPECT_EQ(session.settings->exerciseNumber, 3);
+  EXPECT_FALSE(session.menus.chooseFile(99));
+}
+
+TEST_F(ExerciseMenusTest, ARestartRestoresTheChoiceUnlessItIsGone) {
+  const std::u16string linearTitle = u"Lineare Gleichungen";
+  {
+    Session first(*store_, settingsFile());
+    first.menus.build(found());
+    ASSERT_TRUE(first.menus.chooseFile(indexOf(first, linearTitle)));
+    first.menus.chooseExercise(2);
+  }
+  {
+    Session second(*store_, settingsFile());
+    second.menus.build(found());
+    ASSERT_NE(second.menus.openSet(), nullptr);
+    EXPECT_EQ(second.menus.currentExerciseNumber(), 2);
+    EXPECT_EQ(second.menus.currentFileIndex(), indexOf(second, linearTitle));
+    second.command.run(-1);  // "Neu": the same exercise with new numbers
+    EXPECT_TRUE(second.notifier.messages.empty());
+    EXPECT_FALSE(second.statement.empty());
+    EXPECT_TRUE(second.menus.chooseFile(-1)) << "ATyp opens the remembered file without the file menu";
+  }
+  // An exercise number beyond the file's restores nothing.
+  store_->writeString(settingsFile().u16string(), kSettingsSection, u"AufgabeNummer", u"99");
+  {
+    Session third(*store_, settingsFile());
+    third.menus.build(found());
+    EXPECT_EQ(third.menus.openSet(), nullptr);
+    EXPECT_EQ(third.menus.currentExerciseNumber(), -1);
+  }
+  // The remembered file is gone: nothing is restored, the menu index alone stays valid.
+  store_->writeString(settingsFile().u16string(), kSettingsSection, u"AufgabeNummer", u"2");
+  fs::remove(dir_ / "Lineare Gleichungen.wrx");
+  Session fourth(*store_, settingsFile());
+  fourth.menus.build(found());
+  EXPECT_EQ(fourth.menus.openSet(), nullptr);
+  EXPECT_EQ(fourth.menus.currentExerciseNumber(), -1);
+}
+
+TEST_F(ExerciseMenusTest, FortyFilesAtMostCaseOrderAndLongNames) {
+  std::vector<std::u16string> paths;
+  for (int i = 0; i < 45; ++i) paths.push_back(u"C:\\P\\Datei" + std::u16string(1, char16_t(u'A' + i % 26)) + u".wrx");
+  paths.insert(paths.begin(), u"C:\\P\\bruch.wrx");
+  paths.insert(paths.begin(), u"C:\\P\\Zahlen.wrx");
+  paths.insert(paths.begin(), u"C:\\P\\" + std::u16string(400, u'x') + u".wrx");  // could not be opened again
+  paths.insert(paths.begin(), u"C:\\P\\Übungen für Größen.wrx");
+  Session session(*store_, settingsFile());
+  session.menus.build(paths);
+  const auto& files = session.menus.files();
+  ASSERT_EQ(files.size(), 40u);
+  // Capitals before small letters, umlauts after both, as plain code order has it.
+  EXPECT_EQ(files[files.size() - 2].title, u"bruch");
+  EXPECT_EQ(files.back().title, u"Übungen für Größen");
+  EXPECT_EQ(files[files.size() - 3].title, u"Zahlen");
+  for (const auto& file : files) EXPECT_LE(file.path.size(), kMaxExercisePath);
+
+  Session empty(*store_, settingsFile());
+  empty.menus.build({});
+  EXPECT_TRUE(empty.menus.files().empty());
+  EXPECT_FALSE(empty.menus.chooseFile(-1));
+  EXPECT_EQ(empty.notifier.messages.size(), 1u);
+}
+
+TEST(ExerciseFileTitle, NameWithoutItsExtension) {
+  EXPECT_EQ(exerciseFileTitle(u"C:\\x\\Lineare Gleichungen.wrx"), u"Lineare Gleichungen");
+  EXPECT_EQ(exerciseFileTitle(u"Terme.v2.wrx"), u"Terme.v2");
+  EXPECT_EQ(exerciseFileTitle(u"C:\\.wrx"), u".wrx");
+  EXPECT_EQ(exerciseFileTitle(u"/tmp/ohne"), u"ohne");
+}
+
+}  // namespace
+}  // namespace pendrix
