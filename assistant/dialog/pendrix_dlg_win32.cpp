@@ -12,6 +12,7 @@
 #include "formula/eq_writer.h"
 #include "resources/resource.h"
 #include "session/return_click_win32.h"
+#include "session/system_win32.h"
 #include "solver/equation_solver.h"
 
 namespace pendrix {
@@ -45,9 +46,18 @@ bool isFormulaButton(int id) {
   return false;
 }
 
-bool isExerciseMenuCommand(int id) {
-  return id == IDC_EXERCISE_FILE || id == IDC_EXERCISE_TYPE || (id >= IDM_FILE_FIRST && id <= IDM_FILE_LAST) ||
-         (id >= IDM_EXERCISE_FIRST && id <= IDM_EXERCISE_LAST);
+// The exercise files beside the program, in the order the system lists them.
+std::vector<std::u16string> findExerciseFiles(const std::u16string& folder) {
+  std::vector<std::u16string> paths;
+  WIN32_FIND_DATAW found{};
+  const std::u16string pattern = folder + u"\\*.wrx";
+  const HANDLE search = FindFirstFileW(wide(pattern), &found);
+  if (search == INVALID_HANDLE_VALUE) return paths;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) paths.push_back(folder + u"\\" + fromWide(found.cFileName));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return paths;
 }
 
 // Restores the previous cursor when a long command is done.
@@ -95,6 +105,8 @@ const CPendrixDlg::Command CPendrixDlg::kCommands[] = {
     {IDC_INSERT, &CPendrixDlg::onInsertFormula},
     {IDC_INSERT_TEXT, &CPendrixDlg::onInsertTextLine},
     {IDC_INSERT_SOLUTION, &CPendrixDlg::onInsertSolution},
+    {IDC_EXERCISE_FILE, &CPendrixDlg::onExerciseFileMenu},
+    {IDC_EXERCISE_TYPE, &CPendrixDlg::onExerciseType},
 };
 
 CPendrixDlg::CPendrixDlg(HINSTANCE instance, Settings& settings, std::u16string installDirectory)
@@ -102,8 +114,12 @@ CPendrixDlg::CPendrixDlg(HINSTANCE instance, Settings& settings, std::u16string 
       settings_(settings),
       installDirectory_(std::move(installDirectory)),
       randomSource_(static_cast<uint32_t>(std::time(nullptr))),
-      exercise_({grid_, left_, right_, display_, notifier_, *this, random_}) {
+      exercise_({grid_, left_, right_, display_, notifier_, *this, random_}),
+      exerciseStore_(makeWin32ProfileStore()),
+      menus_(*exerciseStore_, settings_, exercise_, notifier_) {
   signs_ = loadPreviewSigns(instance_);
+  for (int id = IDB_MENU_FILE; id <= IDB_MENU_EXERCISE_MORE; ++id)
+    menuPictures_.emplace_back(static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 CPendrixDlg::~CPendrixDlg() {
@@ -142,8 +158,18 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
     case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
     case WM_KEYDOWN: onKeyDown(wParam); return FALSE;
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (item->CtlType != ODT_MENU || !activeMenu_) return FALSE;
+      activeMenu_->measure(*item);
+      return TRUE;
+    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlType == ODT_MENU) {
+        if (activeMenu_) activeMenu_->draw(*item);
+        return TRUE;
+      }
       for (const CBitmapToolButton& button : buttons_) {
         if (button.window() != item->hwndItem) continue;
         button.draw(*item);
@@ -178,6 +204,7 @@ BOOL CPendrixDlg::onInitDialog() {
 
   SetMenu(hwnd_, nullptr);
   exerciseMenu_.reset(LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_EXERCISE_MENU)));
+  buildExerciseFileMenu();
   setUpButtons();
   setUpComboBoxes();
   resetSolutionDisplay(display_);
@@ -239,7 +266,8 @@ void CPendrixDlg::onCommand(int id, int code) {
   }
   if (code != BN_CLICKED) return;
   if (isFormulaButton(id)) return onFormulaButton(id);
-  if (isExerciseMenuCommand(id)) return onExerciseMenus();
+  if (id >= IDM_FILE_FIRST && id <= IDM_FILE_LAST) return onChooseFile(id - IDM_FILE_FIRST);
+  if (id >= IDM_EXERCISE_FIRST && id <= IDM_EXERCISE_LAST) return onChooseExercise(id - IDM_EXERCISE_FIRST + 1);
   for (const Command& command : kCommands) {
     if (command.id == id) return (this->*command.handler)();
   }
@@ -405,9 +433,61 @@ void CPendrixDlg::onNewExercise() {
   keyInput_.clearAndFocus();
 }
 
-// The exercise file and exercise menus come with their own change; until then
-// their buttons leave the formula alone and give the focus back.
-void CPendrixDlg::onExerciseMenus() { SetFocus(keyInput_.window()); }
+void CPendrixDlg::buildExerciseFileMenu() {
+  menus_.build(findExerciseFiles(installDirectory_));
+  const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_FILES);
+  if (!popup) return;
+  const auto& files = menus_.files();
+  for (size_t i = 0; i < files.size(); ++i) {
+    const UINT id = IDM_FILE_FIRST + static_cast<UINT>(i);
+    InsertMenuW(popup, IDM_FILE_PLACEHOLDER, MF_BYCOMMAND | MF_STRING, id, wide(files[i].title));
+    SetMenuItemBitmaps(popup, id, MF_BYCOMMAND, exercisePicture(0), nullptr);
+  }
+  DeleteMenu(popup, IDM_FILE_PLACEHOLDER, MF_BYCOMMAND);
+}
+
+void CPendrixDlg::onExerciseFileMenu() {
+  const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_FILES);
+  if (!popup) return;
+  CExerciseMenu menu(popup);
+  const auto& files = menus_.files();
+  for (size_t i = 0; i < files.size(); ++i)
+    menu.addItem(IDM_FILE_FIRST + static_cast<UINT>(i), files[i].title, exercisePicture(0));
+  activeMenu_ = &menu;
+  menu.show(hwnd_, GetDlgItem(hwnd_, IDC_EXERCISE_FILE));
+  activeMenu_ = nullptr;
+}
+
+// A file from the file menu, or the current one for "ATyp" (-1): its exercises
+// become the exercise menu, which opens at once.
+void CPendrixDlg::onChooseFile(int index) {
+  if (!menus_.chooseFile(index)) return;
+  const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_EXERCISES);
+  if (!popup) return;
+  WaitCursor wait;
+  for (size_t j = 0; j < exerciseItems_; ++j) DeleteMenu(popup, IDM_EXERCISE_FIRST + static_cast<UINT>(j), MF_BYCOMMAND);
+  const std::vector<std::u16string> titles = menus_.exerciseTitles();
+  exerciseItems_ = std::min<size_t>(titles.size(), IDM_EXERCISE_LAST - IDM_EXERCISE_FIRST + 1);
+  CExerciseMenu menu(popup);
+  for (size_t j = 0; j < exerciseItems_; ++j) {
+    const UINT id = IDM_EXERCISE_FIRST + static_cast<UINT>(j);
+    InsertMenuW(popup, IDM_EXERCISE_PLACEHOLDER, MF_BYCOMMAND | MF_STRING, id, wide(titles[j]));
+    SetMenuItemBitmaps(popup, id, MF_BYCOMMAND, exercisePicture(0), nullptr);
+    menu.addItem(id, titles[j], exercisePicture(1 + std::min<size_t>(j, IDB_MENU_EXERCISE_MORE - IDB_MENU_EXERCISE_FIRST)));
+  }
+  activeMenu_ = &menu;
+  menu.show(hwnd_, GetDlgItem(hwnd_, IDC_EXERCISE_FILE));
+  activeMenu_ = nullptr;
+}
+
+void CPendrixDlg::onChooseExercise(int number) {
+  menus_.chooseExercise(number);
+  keyInput_.clearAndFocus();
+}
+
+HBITMAP CPendrixDlg::exercisePicture(size_t index) const {
+  return index < menuPictures_.size() ? menuPictures_[index].get() : nullptr;
+}
 
 void CPendrixDlg::onInsertFormula() {
   report(word_.insertFormula(generateEqCode(grid_, settings_.record()), settings_->raiseSize));

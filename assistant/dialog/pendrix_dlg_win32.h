@@ -10,13 +10,16 @@
 #include <string>
 
 #include "dialog/bitmap_tool_button_win32.h"
+#include "dialog/exercise_menu_win32.h"
 #include "dialog/key_forward_edit_win32.h"
 #include "exercises/exercise_command.h"
+#include "exercises/exercise_menus.h"
 #include "formula/formula_editor.h"
 #include "formula/formula_grid.h"
 #include "preview/preview_gdi.h"
 #include "preview/preview_layout.h"
 #include "session/automation_win32.h"
+#include "session/profile_store.h"
 #include "session/settings.h"
 #include "solver/term_evaluator.h"
 #include "word/word_output_win32.h"
@@ -99,7 +102,12 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void onSolve();
   void onVaryDigits();
   void onNewExercise();
-  void onExerciseMenus();
+  void buildExerciseFileMenu();
+  void onExerciseFileMenu();
+  void onChooseFile(int index);
+  void onExerciseType() { onChooseFile(-1); }
+  void onChooseExercise(int number);
+  HBITMAP exercisePicture(size_t index) const;
   void onInsertFormula();
   void onInsertTextLine();
   void onInsertSolution();
@@ -142,6 +150,11 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   CrtRandom randomSource_;
   ExerciseRandom random_{randomSource_};
   ExerciseCommand exercise_;
+  std::unique_ptr<ProfileStore> exerciseStore_;
+  ExerciseMenus menus_;
+  std::vector<UniqueBitmap> menuPictures_;  // 140, then 141 to 167
+  const CExerciseMenu* activeMenu_ = nullptr;
+  size_t exerciseItems_ = 0;
 
   CKeyForwardEdit keyInput_;
   PaintForwardStatic preview_;
