@@ -1,0 +1,266 @@
+#pragma once
+// What the end-to-end tests of Pendrix.exe share: the Word stand-in in a process of
+// its own, an assistant started through COM as the add-in starts it, and the
+// program's settings file beside it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "addin/office_interfaces.h"
+#include "dispatch_helpers.h"
+#include "resources/resource.h"
+#include "session/text_codec.h"
+#include "support/process_win32.h"
+#include "support/screenshot_win32.h"
+#include "win32/assistant_dispids.h"
+#include "win32/class_ids.h"
+
+namespace pendrix::testing {
+
+using wordhost::testing::CallResult;
+using wordhost::testing::invoke;
+using wordhost::testing::str;
+using wordhost::testing::text;
+namespace a = pendrix::assistant;
+namespace w = pendrix::word;
+
+inline constexpr DWORD kAllContexts = 23;  // in-process, handler, local and remote server, as Word's add-in asks
+
+inline std::string pictureDirectory() { return SCREENSHOT_DIR; }
+
+inline std::string utf8(const std::wstring& text) { return toUtf8(fromWide(text.c_str())); }
+
+// The settings file beside the program in the build tree, which serves as its
+// install directory.
+inline std::wstring settingsFilePath() {
+  const std::wstring program = winePath(PENDRIX_EXE);
+  return program.substr(0, program.rfind(L'\\')) + L"\\Einstellung\\WordZomb.ini";
+}
+
+// Default settings with the list separator decided, so no start asks about it.
+inline void resetSettingsFile() {
+  DeleteFileW(settingsFilePath().c_str());
+  WritePrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L";", settingsFilePath().c_str());
+}
+
+inline void saveScreenPicture(const std::string& file) { saveWindowPicture(GetDesktopWindow(), file); }
+
+// Waits for the message box of `processId` with `caption`, reads its text and
+// presses OK on it.
+inline std::wstring answerMessageBox(DWORD processId, const wchar_t* caption) {
+  HWND box = nullptr;
+  waitUntil([&] { return (box = findTopWindow({processId, L"#32770", caption})) != nullptr; });
+  if (!box) return L"(no message box)";
+  const std::wstring message = windowText(GetDlgItem(box, 0xFFFF));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  waitUntil([&] { return !IsWindow(box); });
+  return message;
+}
+
+// The LocalServer32 value of the assistant's class, or "" when there is none.
+inline std::wstring registeredServer() {
+  const std::wstring key = L"CLSID\\" + std::wstring(reinterpret_cast<const wchar_t*>(kAssistantAppKey)) +
+                           L"\\LocalServer32";
+  wchar_t value[1024] = {};
+  DWORD bytes = sizeof value;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+    return L"";
+  return value;
+}
+
+inline void setRegisteredServer(const std::wstring& path) {
+  const std::wstring key = L"CLSID\\" + std::wstring(reinterpret_cast<const wchar_t*>(kAssistantAppKey)) +
+                           L"\\LocalServer32";
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, path.c_str(),
+                  static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+}
+
+inline std::wstring shortPath(const std::wstring& path) {
+  wchar_t out[MAX_PATH] = {};
+  return GetShortPathNameW(path.c_str(), out, MAX_PATH) ? out : path;
+}
+
+// The dump's JSON strings escape backslashes and everything beyond ASCII as \uXXXX.
+inline std::string decoded(const std::string& json) {
+  std::u16string out;
+  for (size_t i = 0; i < json.size(); ++i) {
+    if (json[i] == '\\' && i + 5 < json.size() && json[i + 1] == 'u') {
+      out += static_cast<char16_t>(std::stoi(json.substr(i + 2, 4), nullptr, 16));
+      i += 5;
+    } else if (json[i] == '\\' && i + 1 < json.size()) {
+      out += static_cast<char16_t>(json[++i]);
+    } else {
+      out += static_cast<char16_t>(static_cast<unsigned char>(json[i]));
+    }
+  }
+  return toUtf8(out);
+}
+
+inline std::string fieldCodes(const std::string& dump) {
+  const std::regex pattern(R"re("code":"([^"]*)")re");
+  std::string out;
+  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), pattern); it != std::sregex_iterator(); ++it)
+    out += (*it)[1].str() + "|";
+  return out;
+}
+
+// The stand-in Word, one process for the whole suite.
+class Word {
+ public:
+  void start() {
+    bars_ = std::filesystem::temp_directory_path() / ("assistant-test-bars-" + std::to_string(GetCurrentProcessId()));
+    process_ = startProcess(winePath(WORDHOST_EXE), L"--no-addins --bars \"" + bars_.wstring() + L"\"");
+    ASSERT_TRUE(process_);
+    ASSERT_TRUE(waitUntil([&] {
+      ComPtr<IUnknown> unknown;
+      if (FAILED(GetActiveObject(w::kClsidApplication, nullptr, unknown.put()))) return false;
+      return SUCCEEDED(unknown->QueryInterface(IID_IDispatch, app_.putVoid()));
+    })) << "wordhost did not register Word.Application";
+    main_ = findTopWindow({GetProcessId(process_.get()), L"OpusApp"});
+    ASSERT_NE(main_, nullptr);
+  }
+  void stop() {
+    if (!app_) return;
+    invoke(app_.get(), L"Quit", DISPATCH_METHOD);
+    app_.reset();
+    EXPECT_EQ(waitForExit(process_.get()), 0);
+    std::error_code ec;
+    std::filesystem::remove(bars_, ec);
+  }
+
+  IDispatch* app() const { return app_.get(); }
+  HWND mainWindow() const { return main_; }
+  HWND documentWindow() const { return FindWindowExW(main_, nullptr, L"_WwG", nullptr); }
+
+  // A fresh document: "Aufgabe:  Ende" with the insertion point between the blanks.
+  void newDocument() {
+    call(L"ClearDocument");
+    call(L"InsertText", L"Aufgabe:  Ende");
+    std::vector<Variant> at;
+    at.push_back(Variant::fromI4(9));
+    at.push_back(Variant::fromI4(9));
+    ASSERT_EQ(invoke(app(), L"SetSelection", DISPATCH_METHOD, std::move(at)).hr, S_OK);
+    call(L"ClearCallLog");
+  }
+  HRESULT call(const wchar_t* member, const wchar_t* argument = nullptr) {
+    std::vector<Variant> args;
+    if (argument) args.push_back(str(argument));
+    return invoke(app(), member, DISPATCH_METHOD, std::move(args)).hr;
+  }
+  void fail(const wchar_t* member, HRESULT hr) {
+    std::vector<Variant> args;
+    args.push_back(str(member));
+    args.push_back(Variant::fromI4(hr));
+    ASSERT_EQ(invoke(app(), L"FailMember", DISPATCH_METHOD, std::move(args)).hr, S_OK);
+  }
+  std::string dump() { return decoded(utf8(text(invoke(app(), L"DocumentDump", DISPATCH_METHOD)))); }
+  std::string callLog() { return utf8(text(invoke(app(), L"CallLog", DISPATCH_METHOD))); }
+  ComPtr<IDispatch> field(long index) {
+    ComPtr<IDispatch> document = wordhost::testing::get(app(), w::kDispidActiveDocument);
+    ComPtr<IDispatch> fields = wordhost::testing::get(document.get(), w::kDispidDocumentFields);
+    std::vector<Variant> args;
+    args.push_back(Variant::fromI4(index));
+    CallResult r = invoke(fields.get(), w::kDispidFieldsItem, DISPATCH_METHOD, std::move(args));
+    return r.object() ? ComPtr<IDispatch>(r.object()) : ComPtr<IDispatch>();
+  }
+
+ private:
+  UniqueProcess process_;
+  ComPtr<IDispatch> app_;
+  HWND main_ = nullptr;
+  std::filesystem::path bars_;
+};
+
+// One assistant process, created and handed Word as the add-in does.
+class Assistant {
+ public:
+  // CoCreateInstance, OleRun, IDispatch; then 5, 2, 3, 4, 1 and, with a field, 6.
+  void start(Word& word, IDispatch* field = nullptr) {
+    ComPtr<IUnknown> unknown;
+    ASSERT_EQ(CoCreateInstance(toClsid(kAssistantAppId), nullptr, kAllContexts, IID_IUnknown, unknown.putVoid()),
+              S_OK);
+    ASSERT_EQ(OleRun(unknown.get()), S_OK);
+    ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, object_.putVoid()), S_OK);
+    ASSERT_EQ(method(a::kDispidSetWordApplication, word.app()), S_OK);
+    RECT document{};
+    GetWindowRect(word.documentWindow(), &document);
+    click_ = {document.left + 40, document.top + 12};
+    ASSERT_EQ(put(a::kDispidWordWindowHandle, static_cast<LONG>(reinterpret_cast<LONG_PTR>(word.mainWindow()))), S_OK);
+    ASSERT_EQ(put(a::kDispidCursorXPos, click_.x), S_OK);
+    ASSERT_EQ(put(a::kDispidCursorYPos, click_.y), S_OK);
+    dialog_ = reinterpret_cast<HWND>(static_cast<LONG_PTR>(get(a::kDispidWindowHandle)));
+    ASSERT_TRUE(IsWindow(dialog_));
+    DWORD id = 0;
+    GetWindowThreadProcessId(dialog_, &id);
+    process_ = UniqueProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
+    processId_ = id;
+    if (field) ASSERT_EQ(method(a::kDispidSetWordField, field), S_OK);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(dialog_) != FALSE; }));
+  }
+
+  HRESULT method(DISPID id, IDispatch* argument) {
+    std::vector<Variant> args;
+    args.push_back(Variant::fromDispatch(argument));
+    CallResult r = invoke(object_.get(), id, DISPATCH_METHOD, std::move(args));
+    if (SUCCEEDED(r.hr)) EXPECT_EQ(r.value.get()->vt, VT_I4);
+    return r.hr;
+  }
+  HRESULT put(DISPID id, LONG value) {
+    std::vector<Variant> args;
+    args.push_back(Variant::fromI4(value));
+    return invoke(object_.get(), id, DISPATCH_PROPERTYPUT, std::move(args)).hr;
+  }
+  LONG get(DISPID id) {
+    CallResult r = invoke(object_.get(), id, DISPATCH_PROPERTYGET);
+    EXPECT_EQ(r.hr, S_OK);
+    return r.value.get()->vt == VT_I4 ? r.value.get()->lVal : 0;
+  }
+  void release() { object_.reset(); }
+
+  HWND dialog() const { return dialog_; }
+  HANDLE process() const { return process_.get(); }
+  POINT clickPoint() const { return click_; }
+  HWND control(int id) const { return GetDlgItem(dialog_, id); }
+  std::wstring textOf(int id) const { return windowText(control(id)); }
+
+  // Characters as the keyboard puts them into the key-input edit.
+  void type(const std::wstring& keys) {
+    for (const wchar_t c : keys)
+      SendMessageTimeoutW(control(IDC_KEY_INPUT), WM_CHAR, c, 1, SMTO_NORMAL, 10000, nullptr);
+  }
+  // A click that may open a message box: posted, so the test stays free to answer it.
+  void click(int id) { PostMessageW(control(id), BM_CLICK, 0, 0); }
+  // A click whose command ends before this returns.
+  void clickAndWait(int id) { SendMessageTimeoutW(control(id), BM_CLICK, 0, 0, SMTO_NORMAL, 20000, nullptr); }
+  void pressEnter() {
+    PostMessageW(control(IDC_KEY_INPUT), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(control(IDC_KEY_INPUT), WM_KEYUP, VK_RETURN, 0xC0000001);
+  }
+  // Waits until the dialog has handled everything sent or posted before.
+  void settle() {
+    const HWND probe = control(IDC_KEY_INPUT);
+    PostMessageW(probe, WM_NULL, 0, 0);
+    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    Sleep(100);
+  }
+
+  std::wstring answerMessageBox(const wchar_t* caption) { return testing::answerMessageBox(processId_, caption); }
+  long waitForEnd() { return waitForExit(process_.get()); }
+
+ private:
+  ComPtr<IDispatch> object_;
+  HWND dialog_ = nullptr;
+  UniqueProcess process_;
+  DWORD processId_ = 0;
+  POINT click_{};
+};
+
+// The stand-in Word of the whole run.
+inline Word& word() {
+  static Word instance;
+  return instance;
+}
+
+}  // namespace pendrix::testing
