@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli_common.h"
+
 namespace pendrix::cli {
 
 namespace {
@@ -19,7 +21,7 @@ int runCli(const Args& args, std::ostream& out, std::ostream& err) {
   for (const Command& command : commands()) {
     if (args[0] == command.name) return command.run(Args(args.begin() + 1, args.end()), out, err);
   }
-  err << "pendrix-cli: unknown command '" << args[0] << "' (see --help)\n";
+  err << "pendrix-cli: unknown command '" << shownArgument(args[0]) << "' (see --help)\n";
   return 2;
 }
 

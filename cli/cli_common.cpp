@@ -1,5 +1,6 @@
 #include "cli_common.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -49,7 +50,7 @@ bool loadSettings(const std::string& fileUtf8, Settings& settings, std::ostream&
   std::error_code ec;
   const std::filesystem::path path(fromUtf8(fileUtf8));
   if (!std::filesystem::is_regular_file(path, ec)) {
-    err << "pendrix-cli: settings file '" << fileUtf8 << "' not found\n";
+    err << "pendrix-cli: settings file '" << shownArgument(fileUtf8) << "' not found\n";
     return false;
   }
   // The private-profile functions look for relative paths in the Windows folder.
@@ -98,12 +99,12 @@ bool runNamed(const std::string& name, FormulaEditor& editor, std::ostream& err)
   if (name.rfind("Alt+", 0) == 0) {
     const std::u16string c = fromUtf8(name.substr(4));
     if (c.size() != 1) {
-      err << "pendrix-cli: {" << name << "} needs exactly one character after Alt+\n";
+      err << "pendrix-cli: {" << shownArgument(name) << "} needs exactly one character after Alt+\n";
       return false;
     }
     const AltKeyResult result = editor.altCharacter(c[0]);
     if (!result.handled && result.button != 0) {
-      err << "pendrix-cli: {" << name << "} presses button " << result.button
+      err << "pendrix-cli: {" << shownArgument(name) << "} presses button " << result.button
           << ", which is not a formula button\n";
       return false;
     }
@@ -113,7 +114,7 @@ bool runNamed(const std::string& name, FormulaEditor& editor, std::ostream& err)
     editor.setRootDegreeAtCursor(fromUtf8(name.substr(7)));
     return true;
   }
-  err << "pendrix-cli: unknown key name {" << name << "}\n";
+  err << "pendrix-cli: unknown key name {" << shownArgument(name) << "}\n";
   return false;
 }
 
@@ -150,10 +151,10 @@ bool parseFormulaArgs(const Args& args, FormulaArgs& out, std::ostream& err) {
       settingsFile = args[++i];
       haveSettings = true;
     } else if (!optionsDone && arg.size() > 2 && arg.rfind("--", 0) == 0) {
-      err << "pendrix-cli: unknown option '" << arg << "' (use -- before KEYS that begin with --)\n";
+      err << "pendrix-cli: unknown option '" << shownArgument(arg) << "' (use -- before KEYS that begin with --)\n";
       return false;
     } else if (haveKeys) {
-      err << "pendrix-cli: exactly one KEYS argument expected, got another: '" << arg << "'\n";
+      err << "pendrix-cli: exactly one KEYS argument expected, got another: '" << shownArgument(arg) << "'\n";
       return false;
     } else {
       out.keys = arg;
@@ -200,6 +201,55 @@ bool typeKeys(const std::string& keysUtf8, FormulaGrid& grid, const Settings& se
     }
   }
   return true;
+}
+
+namespace {
+
+bool isControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+std::string codeOf(char16_t c) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
+  return buffer;
+}
+
+}  // namespace
+
+std::string cellToken(char16_t c) {
+  const bool shownAsCode = c <= 0x20 || (c >= 0x7F && c <= 0xA0) || isRootMark(c) ||
+                           (c >= 0xD800 && c <= 0xDFFF);
+  return shownAsCode ? codeOf(c) : toUtf8(std::u16string(1, c));
+}
+
+std::string rowCells(const FormulaGrid& grid, int row) {
+  std::string cells;
+  for (int column = 0; column < grid.length(); ++column) {
+    if (column > 0) cells += ' ';
+    cells += cellToken(grid.at(row, column));
+  }
+  return cells;
+}
+
+std::string printable(std::u16string_view text) {
+  std::string line;
+  size_t clean = 0;  // start of the run of ordinary characters not yet written
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !isControl(text[i])) continue;
+    line += toUtf8(text.substr(clean, i - clean));
+    if (i < text.size()) line += codeOf(text[i]);
+    clean = i + 1;
+  }
+  return line;
+}
+
+std::string shownArgument(const std::string& utf8) { return printable(fromUtf8(utf8)); }
+
+std::string messageLine(std::u16string_view text) {
+  std::string line;
+  size_t start = 0;
+  for (size_t end; (end = text.find(u'\n', start)) != std::u16string_view::npos; start = end + 1)
+    line += printable(text.substr(start, end - start)) + "\\n";
+  return line + printable(text.substr(start));
 }
 
 }  // namespace pendrix::cli

@@ -13,6 +13,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "commands.h"
 #include "formula/formula_grid.h"
@@ -41,5 +42,21 @@ std::string settingsPathFromArgs(const Args& args);
 // message to `err` and false (the caller exits with 2); the keys before it stay typed.
 bool typeKeys(const std::string& keysUtf8, FormulaGrid& grid, const Settings& settings, Notifier& notifier,
               SolutionDisplay& display, std::ostream& err);
+
+// Every line the commands print is UTF-8 text without control characters, so that
+// scripts can read it line by line.
+//
+// One cell of the grid: its character in UTF-8, or U+XXXX for an empty cell (U+0000),
+// a blank, a control character, the root codes and surrogates, so that every token
+// stands for exactly one cell.
+std::string cellToken(char16_t c);
+// The used columns of one grid row as cell tokens separated by single blanks.
+std::string rowCells(const FormulaGrid& grid, int row);
+// A text field on one line: UTF-8 with each control character written as U+XXXX.
+std::string printable(std::u16string_view text);
+// A UTF-8 argument echoed in a message, as printable shows it.
+std::string shownArgument(const std::string& utf8);
+// Like printable, but a message's line feeds are written as \n.
+std::string messageLine(std::u16string_view text);
 
 }  // namespace pendrix::cli

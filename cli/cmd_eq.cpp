@@ -31,7 +31,7 @@ bool generate(const Args& args, EqCode& code, std::ostream& err) {
 int runEq(const Args& args, std::ostream& out, std::ostream& err) {
   EqCode code;
   if (!generate(args, code, err)) return 2;
-  out << toUtf8(code.text) << "\n";
+  out << printable(code.text) << "\n";
   return 0;
 }
 

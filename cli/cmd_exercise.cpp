@@ -1,7 +1,7 @@
 // pendrix-cli exercise FILE N [--seed S] [--settings FILE] [--again]: opens the
 // exercise file (completing it as the assistant does), runs the exercise command
 // for exercise N and prints, one item per line:
-//   row0= row1= row2=     the grid rows after the command (UTF-8, root codes included)
+//   row0= row1= row2=     the grid rows after the command, cell by cell as grid prints them
 //   eq=                   the EQ field code of that grid, in the settings' notation
 //   text=                 the statement text
 //   display1009= display1031=
@@ -105,16 +105,12 @@ bool parseArgs(const Args& args, ExerciseArgs& out, std::ostream& err) {
 }
 
 void printRun(ConsoleDialog& dialog, const Settings& settings, std::ostream& out) {
-  for (int row = 0; row < FormulaGrid::kRows; ++row) {
-    std::u16string text;
-    for (int column = 0; column < dialog.grid.length(); ++column) text += dialog.grid.at(row, column);
-    out << "row" << row << "=" << toUtf8(text) << "\n";
-  }
-  out << "eq=" << toUtf8(generateEqCode(dialog.grid, settings.record()).text) << "\n";
-  out << "text=" << toUtf8(dialog.statement) << "\n";
-  out << "display1009=" << toUtf8(dialog.display.value) << "\n";
-  out << "display1031=" << toUtf8(dialog.display.status) << "\n";
-  for (const std::u16string& message : dialog.notifier.messages) out << "message: " << toUtf8(message) << "\n";
+  for (int row = 0; row < FormulaGrid::kRows; ++row) out << "row" << row << "=" << rowCells(dialog.grid, row) << "\n";
+  out << "eq=" << printable(generateEqCode(dialog.grid, settings.record()).text) << "\n";
+  out << "text=" << printable(dialog.statement) << "\n";
+  out << "display1009=" << printable(dialog.display.value) << "\n";
+  out << "display1031=" << printable(dialog.display.status) << "\n";
+  for (const std::u16string& message : dialog.notifier.messages) out << "message: " << messageLine(message) << "\n";
   dialog.notifier.messages.clear();
 }
 

@@ -5,13 +5,12 @@
 //   cursor=ROW COLUMN
 //   row0=CELLS / flags0=HEX, row1=... / flags1=..., row2=... / flags2=...
 //   degree=ROW COLUMN CELL          one line for each cell with a root degree
-// CELLS are the used columns separated by single blanks; each cell is its character
-// in UTF-8, or U+XXXX for a blank, a control character, the root codes U+00E5 to
-// U+00E8 and surrogates, so that every token stands for exactly one cell. HEX are the
-// cells' flag bytes as two lower-case hex digits, separated by blanks.
+// CELLS are the used columns separated by single blanks (cellToken in cli_common.h).
+// HEX are the cells' flag bytes as two lower-case hex digits, separated by blanks.
 //
 // terms prints mask=, relation1=, relation2=, degreeSeen= (0 or 1) and term0= to
-// term4= with the texts exactly as extracted (root codes pass through as UTF-8).
+// term4= with the texts as extracted (root codes pass through as UTF-8, control
+// characters are written as U+XXXX).
 
 #include <cstdio>
 #include <ostream>
@@ -26,18 +25,9 @@ namespace pendrix::cli {
 
 namespace {
 
-std::string cellToken(char16_t c) {
-  const bool shownAsCode = c <= 0x20 || (c >= 0x7F && c <= 0xA0) || (c >= ROOT_OPEN && c <= TALL_ROOT_CLOSE) ||
-                           (c >= 0xD800 && c <= 0xDFFF);
-  if (!shownAsCode) return toUtf8(std::u16string(1, c));
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
-  return buffer;
-}
-
 std::string hexByte(unsigned value) {
   char buffer[4];
-  std::snprintf(buffer, sizeof buffer, "%02x", value & 0xFF);
+  std::snprintf(buffer, sizeof buffer, "%02x", value & kCellFlagBits);
   return buffer;
 }
 
@@ -58,13 +48,12 @@ int runGrid(const Args& args, std::ostream& out, std::ostream& err) {
   out << "length=" << grid.length() << "\n";
   out << "cursor=" << grid.cursorRow() << " " << grid.cursorColumn() << "\n";
   for (int row = 0; row < FormulaGrid::kRows; ++row) {
-    std::string cells, flags;
+    std::string flags;
     for (int column = 0; column < grid.length(); ++column) {
-      if (column > 0) cells += ' ', flags += ' ';
-      cells += cellToken(grid.at(row, column));
+      if (column > 0) flags += ' ';
       flags += hexByte(grid.flags(row, column));
     }
-    out << "row" << row << "=" << cells << "\n";
+    out << "row" << row << "=" << rowCells(grid, row) << "\n";
     out << "flags" << row << "=" << flags << "\n";
   }
   for (int row = 0; row < FormulaGrid::kRows; ++row) {
@@ -86,7 +75,7 @@ int runTerms(const Args& args, std::ostream& out, std::ostream& err) {
   out << "relation2=" << grid.relation2() << "\n";
   out << "degreeSeen=" << (grid.degreeSeen() ? 1 : 0) << "\n";
   for (int slot = 0; slot < FormulaGrid::kTermSlots; ++slot) {
-    out << "term" << slot << "=" << toUtf8(grid.term(slot)) << "\n";
+    out << "term" << slot << "=" << printable(grid.term(slot)) << "\n";
   }
   return 0;
 }

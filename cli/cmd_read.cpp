@@ -28,27 +28,17 @@ class MessageLog : public Notifier {
   std::vector<std::u16string> messages;
 };
 
-std::string cellToken(char16_t c) {
-  const bool shownAsCode = c <= 0x20 || (c >= 0x7F && c <= 0xA0) || (c >= ROOT_OPEN && c <= TALL_ROOT_CLOSE) ||
-                           (c >= 0xD800 && c <= 0xDFFF);
-  if (!shownAsCode) return toUtf8(std::u16string(1, c));
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
-  return buffer;
-}
-
 void dumpGrid(const FormulaGrid& grid, std::ostream& out) {
   out << "length=" << grid.length() << "\ncursor=" << grid.cursorRow() << " " << grid.cursorColumn() << "\n";
   for (int row = 0; row < FormulaGrid::kRows; ++row) {
-    std::string cells, flags;
+    std::string flags;
     for (int column = 0; column < grid.length(); ++column) {
-      if (column > 0) cells += ' ', flags += ' ';
-      cells += cellToken(grid.at(row, column));
+      if (column > 0) flags += ' ';
       char hex[4];
-      std::snprintf(hex, sizeof hex, "%02x", grid.flags(row, column) & 0xFF);
+      std::snprintf(hex, sizeof hex, "%02x", grid.flags(row, column) & kCellFlagBits);
       flags += hex;
     }
-    out << "row" << row << "=" << cells << "\nflags" << row << "=" << flags << "\n";
+    out << "row" << row << "=" << rowCells(grid, row) << "\nflags" << row << "=" << flags << "\n";
   }
   for (int row = 0; row < FormulaGrid::kRows; ++row) {
     for (int column = 0; column < grid.length(); ++column) {
@@ -59,12 +49,6 @@ void dumpGrid(const FormulaGrid& grid, std::ostream& out) {
   }
 }
 
-std::string oneLine(const std::u16string& text) {
-  std::string line;
-  for (char c : toUtf8(text)) line += c == '\n' ? std::string("\\n") : std::string(1, c);
-  return line;
-}
-
 }  // namespace
 
 int runRead(const Args& args, std::ostream& out, std::ostream& err) {
@@ -73,9 +57,9 @@ int runRead(const Args& args, std::ostream& out, std::ostream& err) {
   FormulaGrid grid;
   MessageLog log;
   loadWordField(fromUtf8(parsed.keys), grid, parsed.settings, log);
-  out << toUtf8(generateEqCode(grid, parsed.settings.record()).text) << "\n";
+  out << printable(generateEqCode(grid, parsed.settings.record()).text) << "\n";
   dumpGrid(grid, out);
-  for (const std::u16string& message : log.messages) out << "message: " << oneLine(message) << "\n";
+  for (const std::u16string& message : log.messages) out << "message: " << messageLine(message) << "\n";
   return 0;
 }
 

@@ -99,8 +99,8 @@ int runSolve(const Args& args, std::ostream& out, std::ostream& err) {
   TermEvaluator left(formula.settings.record());
   TermEvaluator right(formula.settings.record());
   EquationSolver(left, right).solve(grid, notifier, display);
-  out << toUtf8(display.value) << "\n" << toUtf8(display.status) << "\n";
-  for (const std::u16string& message : notifier.messages) out << "message: " << toUtf8(message) << "\n";
+  out << printable(display.value) << "\n" << printable(display.status) << "\n";
+  for (const std::u16string& message : notifier.messages) out << "message: " << messageLine(message) << "\n";
   return 0;
 }
 

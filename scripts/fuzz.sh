@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets and runs each briefly over its committed seed corpus.
+# Builds the libFuzzer targets and runs each, one after another, over its committed
+# seed corpus. Seconds per target: the first argument, else PENDRIX_FUZZ_SECONDS,
+# else 30. Any crash, leak or sanitizer finding fails the run; its input is kept as
+# build/fuzz/artifacts-<target>/crash-… for the corpus and a unit test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${PENDRIX_FUZZ_SECONDS:-30}
+seconds=${1:-${PENDRIX_FUZZ_SECONDS:-30}}
+[[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: $0 [seconds per target]" >&2; exit 2; }
 mkdir -p build
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -- --no-print-directory -s >build/fuzz.build.log 2>&1 || { tail -50 build/fuzz.build.log; exit 1; }
+# The build makes findings fatal; these make sure a runtime without that still stops.
+export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
 shopt -s nullglob
 ran=0
 for target in build/fuzz/fuzz/fuzz_*; do
@@ -13,11 +20,19 @@ for target in build/fuzz/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus=fuzz/corpus/${name#fuzz_}
   work=build/fuzz/corpus-$name
-  mkdir -p "$work"
+  artifacts=build/fuzz/artifacts-$name
+  log=build/fuzz/$name.log
+  mkdir -p "$work" "$artifacts"
   echo "fuzzing $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
-    "$work" "$corpus" >"build/fuzz/$name.log" 2>&1 || { tail -40 "build/fuzz/$name.log"; exit 1; }
-  grep -E '^#[0-9]+.*DONE' "build/fuzz/$name.log" | tail -1 || true
+  status=0
+  "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "$work" "$corpus" >"$log" 2>&1 || status=$?
+  if ((status != 0)) || grep -qE 'runtime error:|ERROR: (Address|Leak|libFuzzer)Sanitizer|ERROR: libFuzzer' "$log"; then
+    tail -40 "$log"
+    echo "$name: finding (exit status $status); inputs in $artifacts/" >&2
+    exit 1
+  fi
+  grep -E '^stat::number_of_executed_units' "$log" | sed "s/^/$name /" || true
   ran=$((ran + 1))
 done
-echo "$ran fuzz targets ran without a crash"
+echo "$ran fuzz targets ran without a finding"

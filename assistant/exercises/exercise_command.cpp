@@ -15,7 +15,6 @@ constexpr int kRepairSteps = 300;
 constexpr int kEquationTries = 200;
 constexpr int kHalvings = 20;
 constexpr double kTolerance = 0.000001;
-constexpr int kLargeKind = 16;
 
 bool sameSign(double a, double b) { return (a < 0) == (b < 0); }
 
@@ -176,7 +175,7 @@ bool ExerciseCommand::tryEquation() {
       DivisionByZeroCount = 0;
       const double d = difference();
       if (DivisionByZeroCount == 0 && d != std::numeric_limits<double>::max()) {
-        const bool holds = xKind_ == kLargeKind ? c_.left.Result() > c_.right.Result() : std::fabs(d) < kTolerance;
+        const bool holds = xKind_ == kLargeInteger ? c_.left.Result() > c_.right.Result() : std::fabs(d) < kTolerance;
         if (holds) return true;
       }
     }

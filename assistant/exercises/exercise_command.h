@@ -86,8 +86,8 @@ class ExerciseCommand {
   bool zExercise_ = false;
   DrawnValue unknown_;
   DrawnValue parameter_;
-  int xKind_ = -1;
-  int tKind_ = -1;
+  int xKind_ = kUnsetKind;
+  int tKind_ = kUnsetKind;
 };
 
 }  // namespace pendrix

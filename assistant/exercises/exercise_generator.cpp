@@ -4,12 +4,13 @@
 #include <cmath>
 #include <numeric>
 
+#include "formula/grid_codes.h"
+
 namespace pendrix {
 
 namespace {
 
 constexpr char16_t kNumberLetters[] = u"ikIJvVsSABCDEFMNOQpPTULGWZu";
-constexpr uint16_t kSuperscript = 0x40;
 constexpr int64_t kLargestMaximum = 999999999;
 constexpr int kDefaultDigitLimit = 20;
 
@@ -41,6 +42,16 @@ int64_t leadingNumber(const std::u16string& text) {
   for (; i < text.size() && isDigit(text[i]); ++i)
     value = std::min(value * 10 + (text[i] - u'0'), kLargestMaximum);
   return value;
+}
+
+// Exact for every value a token can hold; a value outside 0 to `max` is first brought
+// into it, so a negative or huge value never reaches the square root.
+int64_t floorSquareRoot(int64_t value, int64_t max) {
+  value = std::clamp<int64_t>(value, 0, std::max<int64_t>(max, 0));
+  auto root = static_cast<int64_t>(std::sqrt(static_cast<double>(value)));
+  while (root > 0 && root * root > value) --root;
+  while ((root + 1) * (root + 1) <= value) ++root;
+  return root;
 }
 
 int64_t nearestDivisorDown(int64_t of, int64_t from) {
@@ -127,7 +138,7 @@ void ExerciseGenerator::generateToken(int row, const std::u16string& templ, size
   const std::u16string maxText = maximumText(token.text);
   token.max = leadingNumber(maxText);
   token.lower = token.max != 0 ? 1 : 0;
-  if (flagAt(flags_[row], end - 1) & kSuperscript) {
+  if (flagAt(flags_[row], end - 1) & CELL_SUPERSCRIPT) {
     // Exponents stay as the author wrote them.
     token.lower = token.max;
   } else {
@@ -174,12 +185,12 @@ int64_t ExerciseGenerator::adjustValue(const Token& token, int64_t value) {
   value = adjustPartners(token, value);
   value = adjustPrimes(token, value);
   if (token.has(u'W')) {
-    const auto root = static_cast<int64_t>(std::sqrt(static_cast<double>(value)));
+    const int64_t root = floorSquareRoot(value, token.max);
     value = root * root;
   }
   if (token.has(u'Z')) {
-    const int64_t z = std::max<int64_t>(value / 10, 2);
-    const int64_t root = std::max<int64_t>(static_cast<int64_t>(std::sqrt(static_cast<double>(z))), 2);
+    const int64_t z = std::max<int64_t>(std::clamp<int64_t>(value, 0, token.max) / 10, 2);
+    const int64_t root = std::max<int64_t>(floorSquareRoot(z, z), 2);
     int64_t factor = RandomInRange(random_, 2, 8, 0);
     while (factor > 1 && root * root * factor > token.max) --factor;
     value = root * root * factor;
@@ -282,8 +293,10 @@ void ExerciseGenerator::recordMarks(int row, const std::u16string& templ, const 
     size_t begin = token.start + at;
     while (begin > token.start && isDigit(templ[begin - 1])) --begin;
     const size_t digits = token.start + at - begin;
+    // No number read back from a row exceeds kLargestMaximum, so a longer run of
+    // digits only needs a limit above it.
     int64_t limit = 10;
-    for (size_t d = 0; d < digits; ++d) limit *= 10;
+    for (size_t d = 0; d < digits && limit <= kLargestMaximum; ++d) limit *= 10;
     markOf(ch) = {row, static_cast<int>(begin), limit, static_cast<int>(token.start + token.text.size() - begin)};
   }
   for (char16_t ch : {u'L', u'G'}) {
@@ -306,7 +319,7 @@ char16_t ExerciseGenerator::placeholder(int row, size_t column, char16_t ch) {
     case u'H': {
       const int64_t digit = ch == u'h' ? pick(2, 4) : pick(2, 9);
       if (flags_[row].size() <= column) flags_[row].resize(column + 1, u'\0');
-      flags_[row][column] = static_cast<char16_t>(flags_[row][column] | kSuperscript);
+      flags_[row][column] = static_cast<char16_t>(flags_[row][column] | CELL_SUPERSCRIPT);
       return static_cast<char16_t>(u'0' + digit);
     }
     case u'c': return u'x';

@@ -1,6 +1,40 @@
 #pragma once
 // Turns the three template rows of an exercise into working rows with fresh
 // numbers, operators, exponents and letters.
+//
+// The letters of a template row, as teachers write them into exercise files:
+//
+//   letter        in a number token (a run of digits and these letters)
+//   ------------  ---------------------------------------------------------------
+//   digits        the token's maximum, digit by digit; 0 stays 0; a token ending in a
+//                 superscript cell keeps its number (an exponent)
+//   i, k          digit limit at the letter's position; the draw favours low numbers;
+//                 i writes the number right-aligned
+//   I, J          numerator and denominator of one drawn fraction pair
+//   v, V          v becomes a divisor of V (V is drawn neither prime nor 1)
+//   s, S          s stays below S
+//   A to F        the same number wherever the letter stands
+//   M, N          different numbers
+//   O, Q          numbers at least 2 apart
+//   p, P          p is not prime; P shares a factor with p
+//   W             a square
+//   Z             a square times 2 to 8
+//   u             the number as written (also ends the maximum's digits)
+//   T, U          numbers the exercise command raises until a quotient is whole
+//   L, G          numbers the exercise command sets to make an equation hold
+//   s (maximum)   stands for the digit 8 in the maximum; every other letter for 9
+//
+//   placeholder   outside number tokens
+//   ------------  ---------------------------------------------------------------
+//   $  &  !  ?    "-" or "+";  "+" or "*";  "*" or ":";  "-", "+" or "*"
+//   h, H          an exponent digit 2 to 4, 2 to 9 (its cell becomes superscript)
+//   c, d          the letters x and t
+//   e             x or t at random
+//   f             x or t, the same for every f of the exercise
+//   g             x or t, alternating from one g to the next
+//
+// The value kinds of the unknown and the parameter (PARAX__, PARAT__) are the
+// ValueKind codes of exercises/exercise_random.h.
 
 #include <array>
 #include <cstdint>

@@ -98,34 +98,34 @@ DrawnValue fractionOf(ExerciseRandom& random, int count, bool negative) {
 }  // namespace
 
 DrawnValue DrawValue(ExerciseRandom& random, int kind) {
+  struct IntegerKind {
+    ValueKind kind;
+    int lo, hi;
+  };
+  static constexpr IntegerKind kIntegerKinds[] = {
+      {kWideInteger, -99999999, 99999999}, {kDigit, 0, 9},        {kNonZeroDigit, 1, 9},
+      {kSignedDigit, -9, 9},               {kUpTo20, 0, 20},      {kOneTo20, 1, 20},
+      {kSignedUpTo20, -20, 20},            {kUpTo99, 0, 99},      {kOneTo99, 1, 99},
+      {kSignedUpTo99, -99, 99},            {kOneTo999, 1, 999},   {kSignedUpTo999, -999, 999},
+      {kLargeInteger, 1000, 999999},
+  };
+  for (const IntegerKind& row : kIntegerKinds)
+    if (row.kind == kind) return integerIn(random, row.lo, row.hi);
   switch (kind) {
-    case 0: return integerIn(random, -99999999, 99999999);
-    case 1: return integerIn(random, 0, 9);
-    case 2: return integerIn(random, 1, 9);
-    case 3: return integerIn(random, -9, 9);
-    case 4: return integerIn(random, 0, 20);
-    case 5: return integerIn(random, 1, 20);
-    case 6: return integerIn(random, -20, 20);
-    case 7: return integerIn(random, 0, 99);
-    case 8: return integerIn(random, 1, 99);
-    case 9: return integerIn(random, -99, 99);
-    case 10: return integerIn(random, 1, 999);
-    case 11: return integerIn(random, -999, 999);
-    case 12: return fractionOf(random, kProperFractions, false);
-    case 13: {
+    case kProperFraction: return fractionOf(random, kProperFractions, false);
+    case kSignedProperFraction: {
       const bool negative = RandomInRange(random, 0, 100, 0) >= 50;
       return fractionOf(random, kProperFractions, negative);
     }
-    case 14: {
+    case kDigitOrFraction: {
       if (RandomInRange(random, 0, 100, 0) > 49) return integerIn(random, 0, 9);
       return fractionOf(random, kAllFractions, false);
     }
-    case 15: {
+    case kSignedDigitOrFraction: {
       const int64_t pick = RandomInRange(random, 0, 200, 0);
       if (pick > 99) return integerIn(random, -9, 9);
       return fractionOf(random, kAllFractions, pick >= 50);
     }
-    case 16: return integerIn(random, 1000, 999999);
     default: return {};
   }
 }

@@ -41,11 +41,35 @@ class ExerciseRandom {
 // Mode 0 draws evenly; mode 1 favours the lower half, mode 2 the middle third.
 int64_t RandomInRange(ExerciseRandom& random, int64_t lo, int64_t hi, int mode);
 
+// The codes of PARAX__ and PARAT__ in an exercise file: how the unknown's and the
+// parameter's values are drawn. A file may hold any number; every other one draws 1.
+enum ValueKind : int {
+  kUnsetKind = -1,              // 1 (a file without PARAX__ or PARAT__)
+  kWideInteger = 0,             // integer in -99999999 to 99999999
+  kDigit = 1,                   // 0 to 9
+  kNonZeroDigit = 2,            // 1 to 9
+  kSignedDigit = 3,             // -9 to 9
+  kUpTo20 = 4,                  // 0 to 20
+  kOneTo20 = 5,                 // 1 to 20
+  kSignedUpTo20 = 6,            // -20 to 20
+  kUpTo99 = 7,                  // 0 to 99
+  kOneTo99 = 8,                 // 1 to 99
+  kSignedUpTo99 = 9,            // -99 to 99
+  kOneTo999 = 10,               // 1 to 999
+  kSignedUpTo999 = 11,          // -999 to 999
+  kProperFraction = 12,         // one of the 27 proper fractions
+  kSignedProperFraction = 13,   // a proper fraction, negative in about half the draws
+  kDigitOrFraction = 14,        // 0 to 9, or one of the 54 fractions
+  kSignedDigitOrFraction = 15,  // -9 to 9, or one of the 54 fractions or its negative
+  kLargeInteger = 16,           // 1000 to 999999; its equations hold as left > right
+};
+
 struct DrawnValue {
   double value = 1;
   std::u16string fractionText;  // empty unless a fraction kind chose a fraction
 };
 
+// `kind` is a ValueKind or any other number read from a file.
 DrawnValue DrawValue(ExerciseRandom& random, int kind);
 
 struct Fraction {

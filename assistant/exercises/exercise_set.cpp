@@ -2,19 +2,20 @@
 
 #include <algorithm>
 
+#include "formula/grid_codes.h"
+
 namespace pendrix {
 
 namespace {
 
 constexpr int kMissingInt = 32000;
 constexpr char16_t kSquareRoot = 0x221A;
-constexpr char16_t kRootOpenCode = 0x00E5;
 
 const char16_t* const kTextStems[] = {u"AUFGABE", u"CHARTYP"};
 const char16_t* const kExerciseTextStems[] = {u"TEXT___", u"TITEL__"};
 
 std::u16string withRootSigns(std::u16string title) {
-  std::replace(title.begin(), title.end(), kRootOpenCode, kSquareRoot);
+  std::replace(title.begin(), title.end(), ROOT_OPEN, kSquareRoot);
   return title;
 }
 
@@ -63,8 +64,8 @@ void ExerciseSet::Open(const std::u16string& path) {
     const bool used = n < count_;
     text_[n] = used ? readText(exerciseKey(u"TEXT___", n)) : u"";
     title_[n] = used ? withRootSigns(readText(exerciseKey(u"TITEL__", n))) : u"";
-    xKind_[n] = used ? readInt(exerciseKey(u"PARAX__", n), -1) : -1;
-    tKind_[n] = used ? readInt(exerciseKey(u"PARAT__", n), -1) : -1;
+    xKind_[n] = used ? readInt(exerciseKey(u"PARAX__", n), kUnsetKind) : kUnsetKind;
+    tKind_[n] = used ? readInt(exerciseKey(u"PARAT__", n), kUnsetKind) : kUnsetKind;
   }
   current_ = count_ > 0 ? 1 : 0;
   pastEnd_ = false;

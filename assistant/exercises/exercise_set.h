@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "exercises/exercise_random.h"
 #include "session/profile_store.h"
 
 namespace pendrix {
@@ -45,8 +46,8 @@ class ExerciseSet {
   int count() const { return count_; }
   int current() const { return current_; }
   bool pastEnd() const { return pastEnd_; }
-  int xKind(int index) const { return validIndex(index) ? xKind_[index] : -1; }
-  int tKind(int index) const { return validIndex(index) ? tKind_[index] : -1; }
+  int xKind(int index) const { return validIndex(index) ? xKind_[index] : kUnsetKind; }
+  int tKind(int index) const { return validIndex(index) ? tKind_[index] : kUnsetKind; }
 
  private:
   static int clampRow(int row) { return row < 0 ? 0 : (row > 2 ? 2 : row); }

@@ -44,6 +44,7 @@ void EqReader::skipSpaces() {
   while (charAt(position_) == u' ') ++position_;
 }
 
+// <first word> = {" "} {<character other than " " and digits>}
 std::u16string EqReader::firstWord() {
   position_ = 0;
   skipSpaces();
@@ -52,14 +53,15 @@ std::u16string EqReader::firstWord() {
   return word;
 }
 
+// <field> = {" "} <two characters, "EQ"> [" "] <formula>
 CheckResult EqReader::check(Notifier& notifier) {
   position_ = 0;
   skipSpaces();
   position_ = std::min(position_ + 2, size());
   const int start = position_;
-  const int result = validate();
-  if (result == 3) return CheckResult::Unsupported;
-  if (result != 0) {
+  const CheckResult result = validate();
+  if (result == CheckResult::Unsupported) return result;
+  if (result == CheckResult::TooComplex) {
     notifier.showInfo(kTooComplexCheckCaption, kTooComplexText);
     return CheckResult::TooComplex;
   }
@@ -70,9 +72,10 @@ CheckResult EqReader::check(Notifier& notifier) {
   return CheckResult::Readable;
 }
 
-// 0 readable, 1 too complex, 3 unsupported switches; turns a fraction nested in a
+// <formula> = {"(" | ")" | "\s" [{" "} "\do"] | "\f(" | "\r(" | "\" <letter> | <character>}
+// Refuses \a \b \d \i \l \o \x and a third nested root; turns a fraction nested in a
 // fraction or in two roots into an inner fraction ("\g").
-int EqReader::validate() {
+CheckResult EqReader::validate() {
   std::vector<char> groups;
   bool fractionOpen = false;
   int rootDepth = 0;
@@ -96,7 +99,7 @@ int EqReader::validate() {
         if (charAt(i) == u'\\' && lower(charAt(i + 1)) == u'd' && lower(charAt(i + 2)) == u'o') i += 3;
         continue;
       }
-      if (std::u16string_view(u"abdilox").find(letter) != std::u16string_view::npos) return 3;
+      if (std::u16string_view(u"abdilox").find(letter) != std::u16string_view::npos) return CheckResult::Unsupported;
       if (letter == u'f') {
         if (fractionOpen || rootDepth >= 2) {
           text_[i + 1] = u'g';
@@ -110,7 +113,7 @@ int EqReader::validate() {
       }
       if (letter == u'r') {
         groups.push_back('r');
-        if (++rootDepth > 2) return 1;
+        if (++rootDepth > 2) return CheckResult::TooComplex;
         i += 3;
         continue;
       }
@@ -119,9 +122,10 @@ int EqReader::validate() {
     }
     ++i;
   }
-  return 0;
+  return CheckResult::Readable;
 }
 
+// <arguments> = "(" {<character> | "(" <arguments> ")"} [<separator> ...] ")"
 // The separator of the construct whose "(" stands at `open`: the settings' one when
 // the construct holds it at its own depth, else the other. A decimal comma of a code
 // written with ";" therefore stays part of its number.
@@ -168,6 +172,7 @@ bool EqReader::insideScript() const {
   return false;
 }
 
+// <switch> = "\" ("f" | "g") ... "(" | "\r" ... "(" | "\s" <script> | "\" <escaped character>
 // At a backslash. A switch that opens nothing is read as text.
 int EqReader::readSwitch() {
   const char16_t letter = charAt(position_ + 1);
@@ -196,6 +201,7 @@ int EqReader::readSwitch() {
 }
 
 
+// <root> = "\r" ... "(" [<degree> <separator>] <radicand> ")"
 // The degree is the first character before the separator; a longer degree keeps
 // only that character, as the grid holds one.
 int EqReader::startRoot(int open, int kind) {
@@ -216,7 +222,8 @@ int EqReader::startRoot(int open, int kind) {
   return tall ? kTokenTallRootStart : kTokenRootStart;
 }
 
-// "\s" with "\up" or "\do", digits and "("; anything else is text.
+// <script> = "\s" {" "} ["\"] ("up" | "do") {<digit>} {" "} "(" <formula> ")"
+// Anything else after "\s" is text.
 int EqReader::readScript() {
   int p = position_ + 2;
   while (charAt(p) == u' ') ++p;
@@ -238,6 +245,7 @@ int EqReader::readScript() {
   return characterToken(u'\\');
 }
 
+// <close> = ")" of the construct on top of the stack
 // A ")" that closes a construct. A fraction without separator gets an empty
 // denominator; an inner fraction without one keeps its brackets only.
 int EqReader::closeToken() {
@@ -256,6 +264,7 @@ int EqReader::closeToken() {
   }
 }
 
+// <token> = <pending token> | <switch> | "(" | <close> | <separator> | <character>
 int EqReader::nextToken() {
   for (int* pending : {&pending1_, &pending2_}) {
     if (*pending) {

@@ -61,7 +61,7 @@ class EqReader {
   bool atEnd() const { return position_ >= size(); }
   int size() const { return static_cast<int>(text_.size()); }
   char16_t charAt(int i) const { return i >= 0 && i < size() ? text_[i] : u'\0'; }
-  int validate();
+  CheckResult validate();
   int readSwitch();
   int startRoot(int open, int kind);
   int readScript();

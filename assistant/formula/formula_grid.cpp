@@ -70,7 +70,7 @@ void FormulaGrid::setRowFlags(const std::u16string& rowFlags, int row) {
   if (row < 0 || row >= kRows) return;
   const int count = std::min<int>(rowFlags.size(), kMaxColumns);
   flags_[row].fill(0);
-  for (int i = 0; i < count; ++i) flags_[row][i] = rowFlags[i] & 0xFF;
+  for (int i = 0; i < count; ++i) flags_[row][i] = rowFlags[i] & kCellFlagBits;
   markUsedColumns();
 }
 
@@ -184,8 +184,8 @@ void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
     const char16_t p = chars_[n][a - 1], q = chars_[n][a];
     const uint16_t pf = flags_[n][a - 1], qf = flags_[n][a];
     if (p == TALL_ROOT_OPEN || (pf & CELL_UNDER_TALL_ROOT)) {
-      kept = q == TALL_ROOT_CLOSE ? static_cast<uint16_t>((kept & 0xC1) | CELL_UNDER_TALL_ROOT)
-                                  : static_cast<uint16_t>((kept & 0xC1) | (qf & CELL_UNDER_TALL_ROOT));
+      kept = q == TALL_ROOT_CLOSE ? static_cast<uint16_t>(kept | CELL_UNDER_TALL_ROOT)
+                                  : static_cast<uint16_t>((kept & ~CELL_UNDER_TALL_ROOT) | (qf & CELL_UNDER_TALL_ROOT));
     }
     if ((p == ROOT_OPEN || (pf & CELL_UNDER_ROOT)) && (q == ROOT_CLOSE || (qf & CELL_UNDER_ROOT))) kept |= CELL_UNDER_ROOT;
   }

@@ -7,31 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "formula/grid_codes.h"
+
 namespace pendrix {
-
-inline constexpr char16_t ROOT_OPEN = 0x00E5;
-inline constexpr char16_t ROOT_CLOSE = 0x00E6;
-inline constexpr char16_t TALL_ROOT_OPEN = 0x00E7;
-inline constexpr char16_t TALL_ROOT_CLOSE = 0x00E8;
-inline constexpr char16_t GAP = u'_';
-
-enum CellFlag : uint16_t {
-  CELL_UNDER_ROOT = 0x01,
-  CELL_TEXT = 0x02,
-  CELL_UNDER_TALL_ROOT = 0x04,
-  CELL_FRACTION = 0x08,
-  CELL_FILLER = 0x10,
-  CELL_USED = 0x20,
-  CELL_SUPERSCRIPT = 0x40,
-  CELL_SUBSCRIPT = 0x80,
-};
-
-inline constexpr int ROW_UPPER = 0;
-inline constexpr int ROW_MAIN = 1;
-inline constexpr int ROW_LOWER = 2;
-
-inline bool isRootOpen(char16_t c) { return c == ROOT_OPEN || c == TALL_ROOT_OPEN; }
-inline bool isRootClose(char16_t c) { return c == ROOT_CLOSE || c == TALL_ROOT_CLOSE; }
 
 class FormulaGrid {
  public:

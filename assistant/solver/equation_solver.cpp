@@ -46,6 +46,19 @@ std::u16string format(const char* pattern, double value) {
 std::u16string formatSolution(double value) { return format("%*.*f", value); }
 std::u16string formatSecondSolution(double value) { return format("{ %*.*f }", value); }
 
+namespace {
+
+// Two accepted points are one solution when they lie within the step tolerance, or
+// when the display cannot tell them apart: Newton's rule converges only linearly at a
+// multiple zero, so (x-2)^2=0 is reached from both sides at points further apart than
+// the tolerance that would otherwise show 2.000 twice. Points with different texts
+// are different solutions, however close (x^2=0.000001 has -0.001 and 0.001).
+bool sameSolution(double s, double first) {
+  return std::fabs(s - first) <= kStepTolerance || formatSolution(s) == formatSolution(first);
+}
+
+}  // namespace
+
 EquationSolver::Difference EquationSolver::difference(double x) {
   ++evaluations_;
   left_.SetUnknown(x);
@@ -94,15 +107,6 @@ void EquationSolver::solveEquation(std::u16string_view left, std::u16string_view
   newton();
   if (done_ || count_ > 1) return;
   touchingZeros();
-}
-
-// Newton's rule converges only linearly at a multiple zero, so its accepted points
-// scatter around it by far more than the step tolerance: (x-2)^2=0 would otherwise
-// show 2.000 twice. Two points are one zero when D also vanishes between them.
-bool EquationSolver::sameSolution(double s, double first) {
-  if (std::fabs(s - first) <= kStepTolerance) return true;
-  const Difference between = difference((s + first) / 2);
-  return between.ok && std::fabs(between.d) < kResidualTolerance;
 }
 
 bool EquationSolver::accept(double s) {

@@ -54,7 +54,6 @@ class EquationSolver {
   void touchingZeroNear(double c);
   // True when the command is finished (a second, different solution was shown).
   bool accept(double s);
-  bool sameSolution(double s, double first);
 
   TermEvaluator& left_;
   TermEvaluator& right_;

@@ -4,15 +4,12 @@
 #include <cmath>
 #include <string>
 
+#include "formula/grid_codes.h"
+
 namespace pendrix {
 
 namespace {
 
-constexpr char16_t kRootOpen = 0x00E5;
-constexpr char16_t kRootClose = 0x00E6;
-constexpr char16_t kTallRootOpen = 0x00E7;
-constexpr char16_t kTallRootClose = 0x00E8;
-constexpr char16_t kGap = u'_';
 constexpr std::u16string_view kRootFunction = u"wur(";
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -56,11 +53,11 @@ int TermEvaluator::SetText(std::u16string_view text) {
     error_ = kTextTooLong;
     return 1;
   }
-  const bool hasRoot = text.find(kRootOpen) != text.npos || text.find(kTallRootOpen) != text.npos;
+  const bool hasRoot = text.find(ROOT_OPEN) != text.npos || text.find(TALL_ROOT_OPEN) != text.npos;
   for (char16_t c : text.empty() ? std::u16string_view(u"0") : text) {
-    if (hasRoot && (c == kRootOpen || c == kTallRootOpen)) {
+    if (hasRoot && isRootOpen(c)) {
       text_ += kRootFunction;
-    } else if (hasRoot && (c == kRootClose || c == kTallRootClose)) {
+    } else if (hasRoot && isRootClose(c)) {
       text_ += u')';
     } else {
       text_ += c;
@@ -188,6 +185,7 @@ void TermEvaluator::bracketPass(std::u16string_view triggers, std::u16string_vie
   }
 }
 
+// <term> = <chain>, read after the passes have bracketed every operator's operands
 void TermEvaluator::Parse() {
   if (!loaded_) return;
   const char16_t power[] = {power_, 0};
@@ -236,13 +234,14 @@ uint32_t TermEvaluator::operatorAt(int position) const {
   return kNone;
 }
 
+// <chain> = (<function> | <operand>) {<op> (<function> | <operand>)}, <op> = + - * : / ^ < >
 // The chain is walked in a loop; only bracketed sub-terms recurse, so the depth is
 // bounded by the bracket nesting of a text below kWorkCapacity.
 void TermEvaluator::parseChain(int node) {
   while (stopPosition_ < 0) {
     if (!parseFunction(node)) parseOperand(node);
     if (stopPosition_ >= 0) return;
-    if (at(position_) == kGap) GapFlag = false;
+    if (at(position_) == GAP) GapFlag = false;
     const uint32_t op = operatorAt(position_);
     if (op == kNone) return;
     ++position_;
@@ -253,6 +252,7 @@ void TermEvaluator::parseChain(int node) {
   }
 }
 
+// <function> = ("(" | "ln(" | "sin(" | "cos(" | "wur(" | "pot(" | "exp(") <chain> ")"
 bool TermEvaluator::parseFunction(int node) {
   TermKind kind = kEmpty;
   size_t length = 0;
@@ -282,8 +282,9 @@ bool TermEvaluator::parseFunction(int node) {
   return true;
 }
 
+// <operand> = ["+" | "-"] <letter> | <number>; a gap "_" is read as the digit 1
 void TermEvaluator::parseOperand(int node) {
-  if (at(position_) == kGap) {
+  if (at(position_) == GAP) {
     text_[position_] = u'1';
     GapFlag = false;
   }
@@ -304,6 +305,7 @@ void TermEvaluator::parseOperand(int node) {
   position_ += signedLetter ? 2 : 1;
 }
 
+// <number> = ["+" | "-"] {<digit>} [("." | ",") {<digit>}], at least one character
 void TermEvaluator::parseNumber(int node) {
   const int start = position_;
   if (at(position_) == plus_ || at(position_) == minus_) ++position_;

@@ -40,6 +40,15 @@ class CliExercise : public ::testing::Test {
     return "<missing>";
   }
 
+  // The row as text again: cells are blank-separated, U+XXXX stands for one code.
+  std::string rowText(const std::string& key, int block = 0) const {
+    std::istringstream cells(value(key, block));
+    std::string text;
+    for (std::string cell; cells >> cell;)
+      text += cell.rfind("U+", 0) == 0 ? std::string(1, static_cast<char>(std::stoi(cell.substr(2), nullptr, 16))) : cell;
+    return text;
+  }
+
   fs::path dir_;
   std::string file_;
   std::ostringstream out_, err_;
@@ -48,9 +57,11 @@ class CliExercise : public ::testing::Test {
 TEST_F(CliExercise, PrintsTheDrawnEquationAndItsSolution) {
   ASSERT_EQ(run({"exercise", file_, "1", "--seed", "1", "--again"}), 0) << err_.str();
   for (int block : {0, 1}) {
-    const std::string row = value("row1", block);
+    const std::string row = rowText("row1", block);
     ASSERT_EQ(row.substr(1, 2), "x+") << row;
     EXPECT_EQ(value("eq", block), "EQ " + row);
+    // The formula has no upper or lower row: their cells are empty, shown as codes.
+    EXPECT_EQ(value("row0", block).substr(0, 14), "U+0000 U+0000 ") << value("row0", block);
     const int a = row[0] - '0', b = row[3] - '0';
     const int c = std::stoi(row.substr(5));
     const double x = std::stod(value("display1009", block));

@@ -80,5 +80,11 @@ TEST(CliSolve, ShowsBothDisplaysAndMessages) {
   EXPECT_EQ(run({"solve", "{Root}9"}), "3.000\n\n");
 }
 
+TEST(CliSolve, DistinctRootsAreNotMerged) {
+  EXPECT_EQ(run({"solve", "--", "x^2=0.000001"}), "-0.001\n{ 0.001 }\n");
+  EXPECT_EQ(run({"solve", "--", "(x-1)(x-2)(x-3)=0"}), "1.000\n{ 3.000 }\n");
+  EXPECT_EQ(run({"solve", "--", "(x-2)^2=0"}), "2.000\n\n");
+}
+
 }  // namespace
 }  // namespace pendrix::cli

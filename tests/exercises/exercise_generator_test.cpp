@@ -175,6 +175,39 @@ TEST_F(Generator, IncrementsStopBelowTheirLimit) {
   EXPECT_EQ(generator_.rows()[1], u"9+1");
 }
 
+// Inputs the fuzz run found (fuzz/corpus/exercise_generator/): each once made a signed
+// overflow or an out-of-range conversion; each must now stay within its token.
+TEST_F(Generator, LongDigitRunsSaturateTheIncrementLimit) {
+  generate(u"1234567890123456789012T+1");
+  const NumberMark& t = generator_.mark(u'T');
+  ASSERT_TRUE(t.present());
+  EXPECT_EQ(t.limit, 1000000000);  // one above the largest number a row is read as
+  const std::u16string before = generator_.rows()[1];
+  EXPECT_FALSE(generator_.incrementNumber(u'T'));  // already at the largest number
+  EXPECT_EQ(generator_.rows()[1], before);
+  generate(u"12345678T");
+  EXPECT_EQ(generator_.mark(u'T').limit, 1000000000);
+  EXPECT_TRUE(generator_.incrementNumber(u'T'));
+}
+
+TEST_F(Generator, SquaresOfValuesOutsideTheirTokenStayInIt) {
+  // M equal to N at a maximum of 0 steps down to -1; W then squared a negative.
+  for (int i = 0; i < 20; ++i) {
+    const ExerciseRows& rows = generate(u"0uN+0uMW+0uNZ");
+    ASSERT_EQ(rows[1], u"0  +0   +0   ");
+  }
+  // A W or Z that takes a letter's value above its own maximum squares within that maximum.
+  for (int i = 0; i < kDraws; ++i) {
+    const std::u16string& row = generate(u"99999999A+AW+AZ")[1];
+    const size_t w = row.find(u'+') + 1;
+    const int64_t square = numberIn(row, w);
+    const auto root = static_cast<int64_t>(std::sqrt(static_cast<double>(square)));
+    ASSERT_EQ(root * root, square) << narrow(row);
+    ASSERT_LE(square, 99) << narrow(row);
+    ASSERT_LE(numberIn(row, row.find(u'+', w) + 1), 99) << narrow(row);
+  }
+}
+
 TEST_F(Generator, OverlongRowsAreCutToTheGrid) {
   const std::u16string longRow(99, u'9');
   const std::u16string longFlags(120, u'\x62');

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,12 @@ class EquationSolverTest : public ::testing::Test {
     for (char16_t c : keys) editor.typeCharacter(c);
     solver_.solve(grid, notifier_, display_);
   }
-  void solveSides(std::u16string_view left, std::u16string_view right) { solver_.solveEquation(left, right, display_); }
+  void solveSides(std::u16string_view left, std::u16string_view right) {
+    // As the solve command prepares the fields before an equation's search.
+    display_.setValueText(kNoSolutionText);
+    display_.setStatusText(u"");
+    solver_.solveEquation(left, right, display_);
+  }
 
   Settings settings_;
   RecordingNotifier notifier_;
@@ -81,6 +87,68 @@ TEST_F(EquationSolverTest, TouchingZeroIsOneSolution) {
   EXPECT_EQ(display_.status, u"");
   solveSides(u"(x+3)^(2)", u"0");
   EXPECT_EQ(display_.value, u"-3.000");
+  EXPECT_EQ(display_.status, u"");
+}
+
+// Distinct solutions are shown however close they lie, a double root once. The first
+// display is what the search meets first: the upward scan, then after its first hit
+// the downward scan from 1000.1, then Newton's rule from the best samples and the far
+// points, then touching zeros.
+TEST_F(EquationSolverTest, DistinctRootsAndDoubleRoots) {
+  struct Row {
+    const char16_t* left;
+    const char16_t* right;
+    const char16_t* value;
+    const char16_t* status;
+  };
+  const Row rows[] = {
+      // Roots 0.002 apart inside one scan interval: no sign change, Newton's rule finds both.
+      {u"(x-0.999)*(x-1.001)", u"0", u"0.999", u"{ 1.001 }"},
+      {u"(x-1.2)*(x-1.202)", u"0", u"1.200", u"{ 1.202 }"},
+      {u"(x)^(2)", u"0.000001", u"-0.001", u"{ 0.001 }"},
+      // Three roots whose middle one is the midpoint of the others: the upward scan
+      // meets 1, the downward scan 3.
+      {u"(x-1)*(x-2)*(x-3)", u"0", u"1.000", u"{ 3.000 }"},
+      {u"(x+1)*x*(x-1)", u"0", u"-1.000", u"{ 1.000 }"},
+      // Double roots, reached by Newton's rule from both sides: shown once.
+      {u"(x-0.5)^(2)", u"0", u"0.500", u""},
+      {u"(x-1)^(2)", u"0", u"1.000", u""},
+      {u"(2*x-2)^(2)", u"0", u"1.000", u""},
+      // The scan finds 3 first; Newton's rule adds the root beyond the scan range.
+      {u"(x-3)*(x-5000)", u"0", u"3.000", u"{ 5000.000 }"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.left, row.left + std::char_traits<char16_t>::length(row.left)));
+    solveSides(row.left, row.right);
+    EXPECT_EQ(display_.value, row.value);
+    EXPECT_EQ(display_.status, row.status);
+    EXPECT_EQ(solver_.solutionCount(), row.status[0] ? 2 : 1);
+  }
+}
+
+TEST_F(EquationSolverTest, TwoDoubleRootsAreTwoSolutions) {
+  // The residual tolerance accepts points a little off a flat zero, so only the
+  // neighbourhood is certain; the two must not be merged into one.
+  solveSides(u"(x-0.5)^(2)*(x-1)^(2)", u"0");
+  ASSERT_EQ(solver_.solutionCount(), 2);
+  ASSERT_EQ(display_.status.substr(0, 2), u"{ ");
+  const std::string first(display_.value.begin(), display_.value.end());
+  const std::string second(display_.status.begin() + 2, display_.status.end() - 2);
+  const double low = std::min(std::stod(first), std::stod(second));
+  const double high = std::max(std::stod(first), std::stod(second));
+  EXPECT_NEAR(low, 0.5, 0.003);
+  EXPECT_NEAR(high, 1.0, 0.003);
+}
+
+TEST_F(EquationSolverTest, TypedExamplesOfCloseAndMultipleRoots) {
+  solveTyped(u"x^2=0.000001");
+  EXPECT_EQ(display_.value, u"-0.001");
+  EXPECT_EQ(display_.status, u"{ 0.001 }");
+  solveTyped(u"(x-1)(x-2)(x-3)=0");
+  EXPECT_EQ(display_.value, u"1.000");
+  EXPECT_EQ(display_.status, u"{ 3.000 }");
+  solveTyped(u"(x-2)^2=0");
+  EXPECT_EQ(display_.value, u"2.000");
   EXPECT_EQ(display_.status, u"");
 }
 
