@@ -120,7 +120,7 @@ TEST(MainDialog, WindowHasItsCaptionStyleFontAndSize) {
   ASSERT_TRUE(dialog.get());
   EXPECT_EQ(textOf(dialog.get()), L" Calvora");
   const DWORD style = GetWindowLongW(dialog.get(), GWL_STYLE);
-  for (DWORD bit : {DWORD(WS_POPUP), DWORD(WS_CAPTION), DWORD(WS_SYSMENU), DWORD(DS_MODALFRAME)}) {
+  for (DWORD bit : {DWORD(WS_POPUP), DWORD(WS_CAPTION), DWORD(WS_SYSMENU), DWORD(DS_MODALFRAME), DWORD(DS_CENTER)}) {
     SCOPED_TRACE(bit);
     EXPECT_EQ(style & bit, bit);
   }

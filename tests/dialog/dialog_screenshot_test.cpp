@@ -112,7 +112,8 @@ DWORD runChild(const wchar_t* suffix) {
   std::wstring command = L"\"" + std::wstring(module) +
                          L"\" --gtest_also_run_disabled_tests --gtest_filter=Screenshots.DISABLED_DialogsInChild";
   SetEnvironmentVariableW(kChildPictureVariable, suffix);
-  STARTUPINFOW startup{sizeof startup};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const BOOL started =
       CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
