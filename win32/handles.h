@@ -41,6 +41,7 @@ class UniqueHandle {
 };
 
 using UniqueHkey = UniqueHandle<HKEY, RegCloseKey>;
+using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
 
 // Win32 wide strings and core UTF-16 strings share their representation.
 inline const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }

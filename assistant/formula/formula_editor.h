@@ -9,30 +9,31 @@
 
 #include "formula/formula_grid.h"
 #include "formula/solution_display.h"
+#include "resources/resource.h"
 #include "session/notifier.h"
 #include "session/settings.h"
 
 namespace pendrix {
 
-// Control ids of the formula buttons.
-inline constexpr int kButtonRoot = 1004;
-inline constexpr int kButtonSuperscript = 1005;
-inline constexpr int kButtonSquare = 1006;
-inline constexpr int kButtonCube = 1007;
-inline constexpr int kButtonExerciseFile = 1008;
-inline constexpr int kButtonInsertIntoWord = 1010;
-inline constexpr int kButtonExerciseType = 1011;
-inline constexpr int kButtonNewExercise = 1012;
-inline constexpr int kButtonSubscript = 1013;
-inline constexpr int kButtonIndex1 = 1014;
-inline constexpr int kButtonIndex2 = 1015;
-inline constexpr int kButtonCubeRoot = 1016;
-inline constexpr int kButtonLessEqual = 1019;
-inline constexpr int kButtonGreaterEqual = 1020;
-inline constexpr int kButtonX12 = 1021;
-inline constexpr int kButtonPlusMinus = 1022;
-inline constexpr int kButtonVaryDigits = 1028;
-inline constexpr int kButtonInnerFraction = 1029;
+// Control ids of the formula buttons, from the dialog's resource ids.
+inline constexpr int kButtonRoot = IDC_ROOT;
+inline constexpr int kButtonSuperscript = IDC_SUPERSCRIPT;
+inline constexpr int kButtonSquare = IDC_SQUARE;
+inline constexpr int kButtonCube = IDC_CUBE;
+inline constexpr int kButtonExerciseFile = IDC_EXERCISE_FILE;
+inline constexpr int kButtonInsertIntoWord = IDC_INSERT;
+inline constexpr int kButtonExerciseType = IDC_EXERCISE_TYPE;
+inline constexpr int kButtonNewExercise = IDC_NEW_EXERCISE;
+inline constexpr int kButtonSubscript = IDC_SUBSCRIPT;
+inline constexpr int kButtonIndex1 = IDC_INDEX1;
+inline constexpr int kButtonIndex2 = IDC_INDEX2;
+inline constexpr int kButtonCubeRoot = IDC_CUBE_ROOT;
+inline constexpr int kButtonLessEqual = IDC_LESS_EQUAL;
+inline constexpr int kButtonGreaterEqual = IDC_GREATER_EQUAL;
+inline constexpr int kButtonX12 = IDC_X12;
+inline constexpr int kButtonPlusMinus = IDC_PLUS_MINUS;
+inline constexpr int kButtonVaryDigits = IDC_VARY_DIGITS;
+inline constexpr int kButtonInnerFraction = IDC_INNER_FRACTION;
 
 inline constexpr char16_t kClearQuestion[] = u"Wollen Sie wirklich löschen ?";
 inline constexpr char16_t kClearCaption[] = u"Feld löschen";
