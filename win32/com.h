@@ -145,4 +145,45 @@ class Variant {
   VARIANT value_;
 };
 
+// The error a server raised in Invoke: owns the strings of its EXCEPINFO and fills
+// the deferred fields before they are read.
+class ExceptionInfo {
+ public:
+  ExceptionInfo() = default;
+  ExceptionInfo(const ExceptionInfo&) = delete;
+  ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+  ~ExceptionInfo() { clear(); }
+
+  // For Invoke's out-parameter: frees what an earlier call left first.
+  EXCEPINFO* put() {
+    clear();
+    return &info_;
+  }
+  // The server's own text; empty when it gave none.
+  std::wstring description() {
+    fill();
+    return info_.bstrDescription ? std::wstring(info_.bstrDescription, SysStringLen(info_.bstrDescription))
+                                 : std::wstring();
+  }
+  // The error code the server raised, or S_OK when it gave none.
+  HRESULT scode() {
+    fill();
+    return info_.scode;
+  }
+
+ private:
+  void fill() {
+    // A server may leave the fields to a callback so that callers who ignore them
+    // pay nothing.
+    if (info_.pfnDeferredFillIn && SUCCEEDED(info_.pfnDeferredFillIn(&info_))) info_.pfnDeferredFillIn = nullptr;
+  }
+  void clear() {
+    SysFreeString(info_.bstrSource);
+    SysFreeString(info_.bstrDescription);
+    SysFreeString(info_.bstrHelpFile);
+    info_ = {};
+  }
+  EXCEPINFO info_{};
+};
+
 }  // namespace pendrix

@@ -20,9 +20,10 @@ inline HRESULT dispidOf(IDispatch* object, const wchar_t* name, DISPID* dispid) 
   return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, dispid);
 }
 
-// args in DISPPARAMS order: the last argument first.
+// args in DISPPARAMS order: the last argument first. `exception` receives the
+// server's error text when the call fails with DISP_E_EXCEPTION.
 inline HRESULT invokeDispid(IDispatch* object, DISPID dispid, WORD flags, VARIANT* args, UINT argCount,
-                            Variant* result) {
+                            Variant* result, ExceptionInfo* exception) {
   if (!object) return E_POINTER;
   DISPID putId = DISPID_PROPERTYPUT;
   DISPPARAMS params = {args, nullptr, argCount, 0};
@@ -32,7 +33,12 @@ inline HRESULT invokeDispid(IDispatch* object, DISPID dispid, WORD flags, VARIAN
   }
   Variant ignored;
   return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                        result ? result->put() : ignored.get(), nullptr, nullptr);
+                        result ? result->put() : ignored.get(), exception ? exception->put() : nullptr, nullptr);
+}
+
+inline HRESULT invokeDispid(IDispatch* object, DISPID dispid, WORD flags, VARIANT* args, UINT argCount,
+                            Variant* result) {
+  return invokeDispid(object, dispid, flags, args, argCount, result, nullptr);
 }
 
 inline HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount,
