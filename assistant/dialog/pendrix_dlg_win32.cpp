@@ -225,8 +225,10 @@ void CPendrixDlg::setUpButtons() {
   size_t next = 0;
   for (const ButtonControl& control : kButtonControls) {
     if (next >= buttons_.size()) break;
+    const HWND window = GetDlgItem(hwnd_, control.id);
+    if (!window) continue;
     CBitmapToolButton& button = buttons_[next++];
-    if (!button.attach(GetDlgItem(hwnd_, control.id))) continue;
+    button.attach(window);
     button.setBitmap(instance_, control.bitmapId);
     button.setTooltip(std::u16string(control.tooltip), true);
   }
