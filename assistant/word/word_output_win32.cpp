@@ -2,7 +2,6 @@
 
 #include <array>
 #include <initializer_list>
-#include <new>
 #include <utility>
 
 #include "addin/office_interfaces.h"
