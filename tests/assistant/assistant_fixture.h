@@ -258,7 +258,7 @@ class Assistant {
 };
 
 // The stand-in Word of the whole run.
-inline Word& word() {
+inline Word& standInWord() {
   static Word instance;
   return instance;
 }

@@ -19,10 +19,10 @@ class WordEnvironment : public ::testing::Environment {
     ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
     std::filesystem::create_directories(pictureDirectory());
     resetSettingsFile();
-    word().start();
+    standInWord().start();
   }
   void TearDown() override {
-    word().stop();
+    standInWord().stop();
     OleUninitialize();
   }
 };
@@ -31,10 +31,10 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WordEnv
 class AssistantSession : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(word().app());
-    word().newDocument();
+    ASSERT_TRUE(standInWord().app());
+    standInWord().newDocument();
   }
-  Word& word_ = word();
+  Word& word_ = standInWord();
 };
 
 // Started by hand: the assistant writes the registration it is found through, in
