@@ -64,8 +64,11 @@ void saveScreenshot(HWND window, const char* file) {
 POINT centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
-  TestSink click(office::kIidCommandBarButtonEvents, TestSink::Answers::EventInterface);
-  TestSink doubleClick(word::kIidApplicationEvents2, TestSink::Answers::DispatchOnly);
+  const ComPtr<TestSink> sinks[] = {
+      makeComObject<TestSink>(office::kIidCommandBarButtonEvents, TestSink::Answers::EventInterface),
+      makeComObject<TestSink>(word::kIidApplicationEvents2, TestSink::Answers::DispatchOnly)};
+  TestSink& click = *sinks[0].get();
+  TestSink& doubleClick = *sinks[1].get();
   auto state = std::make_shared<HostState>();
   ComPtr<IDispatch> app = createApplication(state);
   BarData* bar = state->bars.addBar(u"VoZozu-Diror", office::kMsoBarFloating, false);
@@ -132,8 +135,8 @@ TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
   EXPECT_TRUE(closed);
   EXPECT_FALSE(IsWindow(main));
   state->disconnectAll();
-  EXPECT_EQ(click.references, 1u);
-  EXPECT_EQ(doubleClick.references, 1u);
+  EXPECT_EQ(click.references(), 1u);
+  EXPECT_EQ(doubleClick.references(), 1u);
 }
 
 }  // namespace

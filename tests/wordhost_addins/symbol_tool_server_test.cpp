@@ -12,6 +12,8 @@
 #include "class_registration.h"
 #include "fake_word.h"
 #include "win32/class_ids.h"
+#include "win32/late_binding.h"
+#include "symbol_app.h"
 #include "symbol_tool_core.h"
 #include "test_support.h"
 
@@ -87,12 +89,12 @@ HRESULT createTool(ComPtr<IDispatch>& tool) {
 }
 
 HRESULT setWordApplication(IDispatch* tool, Variant argument) {
-  return invokeDispid(tool, 2, DISPATCH_METHOD, argument.get(), 1, nullptr);
+  return invokeDispid(tool, kDispidSetWordApplication, DISPATCH_METHOD, argument.get(), 1, nullptr);
 }
 
 HWND toolWindow(IDispatch* tool) {
   Variant handle;
-  if (FAILED(invokeDispid(tool, 1, DISPATCH_PROPERTYGET, nullptr, 0, &handle)) || handle.get()->vt != VT_I4)
+  if (FAILED(invokeDispid(tool, kDispidWindowHandle, DISPATCH_PROPERTYGET, nullptr, 0, &handle)) || handle.get()->vt != VT_I4)
     return nullptr;
   return reinterpret_cast<HWND>(static_cast<LONG_PTR>(handle.get()->lVal));
 }
@@ -240,12 +242,12 @@ TEST_F(SymbolToolServerTest, TypesClickedSymbolsIntoWordAndEndsWithTheLastRefere
   EXPECT_EQ(clickSymbol(tool.get(), Variant::fromString(L"Wurzel")), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(setWordApplication(tool.get(), Variant::fromI4(5)), DISP_E_TYPEMISMATCH);
   Variant handle = Variant::fromI4(0);
-  EXPECT_EQ(invokeDispid(tool.get(), 1, DISPATCH_PROPERTYPUT, handle.get(), 1, nullptr), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(invokeDispid(tool.get(), kDispidWindowHandle, DISPATCH_PROPERTYPUT, handle.get(), 1, nullptr), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(invokeDispid(tool.get(), 77, DISPATCH_METHOD, nullptr, 0, nullptr), DISP_E_MEMBERNOTFOUND);
   DISPID dispid = 0;
   EXPECT_EQ(dispidOf(tool.get(), L"Zeichne", &dispid), DISP_E_UNKNOWNNAME);
   ASSERT_HRESULT_SUCCEEDED(dispidOf(tool.get(), L"windowhandle", &dispid));
-  EXPECT_EQ(dispid, 1);
+  EXPECT_EQ(dispid, kDispidWindowHandle);
 
   const std::wstring log = callLog(tool.get());
   EXPECT_THAT(log, HasSubstr(L"SetWordApplication\nWindowHandle\nClickSymbol 0\nTypeText " + symbol(0) + L"\n"));
@@ -262,7 +264,7 @@ TEST_F(SymbolToolServerTest, TypesClickedSymbolsIntoWordAndEndsWithTheLastRefere
   VARIANT reference;
   reference.vt = VT_BYREF | VT_DISPATCH;
   reference.ppdispVal = &byReference;
-  ASSERT_HRESULT_SUCCEEDED(invokeDispid(tool.get(), 2, DISPATCH_METHOD, &reference, 1, nullptr));
+  ASSERT_HRESULT_SUCCEEDED(invokeDispid(tool.get(), kDispidSetWordApplication, DISPATCH_METHOD, &reference, 1, nullptr));
   ASSERT_HRESULT_SUCCEEDED(clickSymbol(tool.get(), Variant::fromI4(19)));
   EXPECT_EQ(selection.typed.back(), symbol(19));
 
