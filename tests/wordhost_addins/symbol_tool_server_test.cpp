@@ -151,7 +151,7 @@ void saveScreenshot(HWND window, const std::wstring& path) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen));
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -159,11 +159,11 @@ void saveScreenshot(HWND window, const std::wstring& path) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (bitmap && bits) {
-    const HGDIOBJ old = SelectObject(memory, bitmap);
+    const SelectedObject target(memory.get(), bitmap.get());
     // The window belongs to another process: copy it from the screen (it is topmost).
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
     BITMAPFILEHEADER header = {};
     const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
@@ -178,10 +178,7 @@ void saveScreenshot(HWND window, const std::wstring& path) {
       WriteFile(file, bits, imageSize, &written, nullptr);
       CloseHandle(file);
     }
-    SelectObject(memory, old);
   }
-  if (bitmap) DeleteObject(bitmap);
-  DeleteDC(memory);
   ReleaseDC(nullptr, screen);
 }
 
