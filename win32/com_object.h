@@ -339,9 +339,10 @@ HRESULT idsOfNames(std::span<const Member> table, LPOLESTR* names, UINT count, D
 }
 
 // IDispatch without a type library: the type-information half, for objects that
-// answer names and calls their own way.
-template <typename Derived, typename Interface = IDispatch>
-class DispatchWithoutTypeInfo : public ComObject<Derived, Interface> {
+// answer names and calls their own way. `Others` are further interfaces the object
+// implements beside it.
+template <typename Derived, typename Interface = IDispatch, typename... Others>
+class DispatchWithoutTypeInfo : public ComObject<Derived, Interface, Others...> {
  public:
   // An object that answers IDispatch alone needs no interface table of its own.
   static std::span<const InterfaceEntry<Derived>> interfaces() {

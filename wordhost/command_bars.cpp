@@ -15,10 +15,11 @@ class ButtonObject final : public DispatchObject {
   ButtonObject(StatePtr state, int barId, int buttonId)
       : DispatchObject(std::move(state), "CommandBarButton"),
         barId_(barId),
-        buttonId_(buttonId),
-        container_(*this, {office::kIidCommandBarButtonEvents}, [barId, buttonId](HostState& s) -> SinkList* {
-          return s.bars.button(barId, buttonId) ? &s.buttonSinks[buttonId] : nullptr;
-        }) {}
+        buttonId_(buttonId) {
+    offerEvents({office::kIidCommandBarButtonEvents}, [barId, buttonId](HostState& s) -> SinkList* {
+      return s.bars.button(barId, buttonId) ? &s.buttonSinks[buttonId] : nullptr;
+    });
+  }
 
   template <std::u16string ButtonData::*Field>
   HRESULT textProperty(Invocation& call) {
@@ -82,10 +83,9 @@ class ButtonObject final : public DispatchObject {
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
-    if (iid == office::kIidCommandBarButton || iid == office::kIidCommandBarControl) return static_cast<IDispatch*>(this);
-    if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(&container_);
-    return nullptr;
+  void* furtherInterface(REFIID iid) override {
+    const bool officeIid = iid == office::kIidCommandBarButton || iid == office::kIidCommandBarControl;
+    return officeIid ? static_cast<IDispatch*>(this) : nullptr;
   }
 
  private:
@@ -100,7 +100,6 @@ class ButtonObject final : public DispatchObject {
 
   int barId_;
   int buttonId_;
-  PointContainer container_;
 };
 
 class ControlsObject final : public DispatchObject {
@@ -158,7 +157,7 @@ class ControlsObject final : public DispatchObject {
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
+  void* furtherInterface(REFIID iid) override {
     return iid == office::kIidCommandBarControls ? static_cast<IDispatch*>(this) : nullptr;
   }
 
@@ -226,7 +225,7 @@ class BarObject final : public DispatchObject {
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
+  void* furtherInterface(REFIID iid) override {
     return iid == office::kIidCommandBar ? static_cast<IDispatch*>(this) : nullptr;
   }
 
@@ -281,7 +280,7 @@ class BarsObject final : public DispatchObject {
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
+  void* furtherInterface(REFIID iid) override {
     return iid == office::kIidCommandBars ? static_cast<IDispatch*>(this) : nullptr;
   }
 };

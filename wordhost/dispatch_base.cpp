@@ -273,6 +273,16 @@ std::string Invocation::typeList() const {
 DispatchObject::DispatchObject(std::shared_ptr<HostState> state, const char* typeName)
     : state_(std::move(state)), typeName_(typeName) {}
 
+void* DispatchObject::findInterface(REFIID iid) {
+  if (iid != IID_IConnectionPointContainer) return furtherInterface(iid);
+  return eventIids_.empty() ? nullptr : static_cast<IConnectionPointContainer*>(this);
+}
+
+void DispatchObject::offerEvents(std::vector<IID> iids, SinkResolver sinks) {
+  eventIids_ = std::move(iids);
+  sinks_ = std::move(sinks);
+}
+
 namespace {
 
 // The position of `wanted` in a comma-separated parameter list, or DISPID_UNKNOWN.

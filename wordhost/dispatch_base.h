@@ -7,10 +7,13 @@
 
 #include <windows.h>
 #include <oaidl.h>
+#include <ocidl.h>
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "win32/com.h"
 #include "win32/com_object.h"
@@ -18,6 +21,10 @@
 namespace pendrix::wordhost {
 
 struct HostState;
+struct SinkList;
+
+// Finds the sinks of an event source; null when the source is gone.
+using SinkResolver = std::function<SinkList*(HostState&)>;
 
 inline constexpr WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
 inline constexpr WORD kPut = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
@@ -101,31 +108,41 @@ struct Member {
   HRESULT (*handler)(DispatchObject& self, Invocation& call);
 };
 
-// The shared IDispatch part; subclasses give their member table, their name for
-// the call log and any further interfaces.
-class DispatchObject : public DispatchWithoutTypeInfo<DispatchObject> {
+// The shared IDispatch part, and the connection points of the objects that fire
+// events; subclasses give their member table, their name for the call log and any
+// further interfaces.
+class DispatchObject : public DispatchWithoutTypeInfo<DispatchObject, IDispatch, IConnectionPointContainer> {
  public:
   DispatchObject(std::shared_ptr<HostState> state, const char* typeName);
   virtual ~DispatchObject() = default;
 
-  // Further interfaces: Office IIDs answered as this IDispatch, containers.
-  virtual void* findInterface(REFIID) { return nullptr; }
+  // IConnectionPointContainer for an event source, then the subclass's own.
+  void* findInterface(REFIID iid);
 
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* exception, UINT* argError) override;
+  // Answered only by event sources (see events.cpp).
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
 
   HostState& state() { return *state_; }
   const std::shared_ptr<HostState>& sharedState() const { return state_; }
 
  protected:
   virtual std::span<const Member> members() const = 0;
+  // Further interfaces: Office IIDs answered as this IDispatch.
+  virtual void* furtherInterface(REFIID) { return nullptr; }
+  // Makes the object an event source for `iids`, whose sinks `sinks` finds.
+  void offerEvents(std::vector<IID> iids, SinkResolver sinks);
 
  private:
   const Member* findMember(DISPID id) const;
 
   std::shared_ptr<HostState> state_;
   const char* typeName_;
+  std::vector<IID> eventIids_;
+  SinkResolver sinks_;
 };
 
 // A table entry's handler: forwards to a member function of the object.

@@ -1,5 +1,8 @@
 #include "wordhost/events.h"
 
+#include <ocidl.h>
+#include <olectl.h>
+
 #include <algorithm>
 #include <span>
 
@@ -82,25 +85,16 @@ class ConnectionPoint final : public ComObject<ConnectionPoint, IConnectionPoint
 
 }  // namespace
 
-PointContainer::PointContainer(DispatchObject& owner, std::vector<IID> iids, SinkResolver resolver)
-    : owner_(owner), iids_(std::move(iids)), resolver_(std::move(resolver)) {}
-
-HRESULT STDMETHODCALLTYPE PointContainer::QueryInterface(REFIID iid, void** out) {
-  return owner_.QueryInterface(iid, out);
-}
-ULONG STDMETHODCALLTYPE PointContainer::AddRef() { return owner_.AddRef(); }
-ULONG STDMETHODCALLTYPE PointContainer::Release() { return owner_.Release(); }
-
-HRESULT STDMETHODCALLTYPE PointContainer::EnumConnectionPoints(IEnumConnectionPoints** out) {
+HRESULT STDMETHODCALLTYPE DispatchObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
   if (out) *out = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE PointContainer::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+HRESULT STDMETHODCALLTYPE DispatchObject::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (std::find(iids_.begin(), iids_.end(), iid) == iids_.end()) return CONNECT_E_NOCONNECTION;
-  *out = makeComObject<ConnectionPoint>(iid, this, owner_.sharedState(), resolver_).detach();
+  if (std::find(eventIids_.begin(), eventIids_.end(), iid) == eventIids_.end()) return CONNECT_E_NOCONNECTION;
+  *out = makeComObject<ConnectionPoint>(iid, this, sharedState(), sinks_).detach();
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -76,7 +76,7 @@ class RangeObject final : public DispatchObject {
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override { return iid == kIidHostRange ? static_cast<IDispatch*>(this) : nullptr; }
+  void* furtherInterface(REFIID iid) override { return iid == kIidHostRange ? static_cast<IDispatch*>(this) : nullptr; }
 
  private:
   size_t start_ = 0;
@@ -341,9 +341,10 @@ class DocumentObject final : public DispatchObject {
 class ApplicationObject final : public DispatchObject {
  public:
   explicit ApplicationObject(StatePtr state)
-      : DispatchObject(std::move(state), "Application"),
-        container_(*this, {word::kIidApplicationEvents2, word::kIidApplicationEvents3, word::kIidApplicationEvents4},
-                   [](HostState& s) { return &s.applicationSinks; }) {}
+      : DispatchObject(std::move(state), "Application") {
+    offerEvents({word::kIidApplicationEvents2, word::kIidApplicationEvents3, word::kIidApplicationEvents4},
+                [](HostState& s) { return &s.applicationSinks; });
+  }
 
   HRESULT application(Invocation& call) {
     AddRef();
@@ -467,14 +468,9 @@ class ApplicationObject final : public DispatchObject {
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
-    if (iid == word::kIidApplication) return static_cast<IDispatch*>(this);
-    if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(&container_);
-    return nullptr;
+  void* furtherInterface(REFIID iid) override {
+    return iid == word::kIidApplication ? static_cast<IDispatch*>(this) : nullptr;
   }
-
- private:
-  PointContainer container_;
 };
 
 }  // namespace

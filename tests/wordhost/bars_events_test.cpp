@@ -320,6 +320,16 @@ TEST_F(HostEvents, SinksThatAnswerOnlyIDispatchAreConnectedAndOthersRefused) {
   EXPECT_EQ(deaf.references(), 1u);
   pointOf(app.get(), o::kIidCommandBarButtonEvents, &hr);
   EXPECT_EQ(hr, CONNECT_E_NOCONNECTION);
+
+  // The point's container is the application itself; objects that fire no events
+  // have no container.
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(point->GetConnectionPointContainer(container.put()), S_OK);
+  EXPECT_TRUE(sameObject(container.get(), app.get()));
+  ComPtr<IDispatch> selection = get(app.get(), L"Selection");
+  ASSERT_TRUE(selection);
+  pointOf(selection.get(), w::kIidApplicationEvents3, &hr);
+  EXPECT_EQ(hr, E_NOINTERFACE);
 }
 
 TEST_F(HostEvents, ClickReachesEverySinkOfTheButtonWithTheButtonAsCtrl) {
