@@ -6,7 +6,6 @@
 #include <oleauto.h>
 
 #include <iterator>
-#include <new>
 #include <span>
 #include <string>
 
@@ -211,22 +210,15 @@ STDAPI DllRegisterServer() {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(gModule, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return E_UNEXPECTED;
-  try {
-    for (const AddinClass& type : kClasses) {
-      const HRESULT hr = registerClass(type, path);
-      if (FAILED(hr)) return hr;
-    }
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+  return guardedCall([&] {
+    for (const AddinClass& type : kClasses) PENDRIX_RETURN_IF_FAILED(registerClass(type, path));
+    return S_OK;
+  });
 }
 
 STDAPI DllUnregisterServer() {
-  try {
+  return guardedCall([] {
     for (const AddinClass& type : kClasses) unregisterClass(type);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
