@@ -49,6 +49,30 @@ inline constexpr IID kIidCommandBarButtonEvents = {
     0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr DISPID kDispidClick = 1;
 
+// Office's command-bar DISPIDs differ between versions, so callers use the names;
+// these are the numbers the Word stand-in answers them with.
+inline constexpr DISPID kDispidBarsItem = 0;
+inline constexpr DISPID kDispidBarsCount = 1;
+inline constexpr DISPID kDispidBarsAdd = 2;
+inline constexpr DISPID kDispidBarControls = 1;
+inline constexpr DISPID kDispidBarVisible = 2;
+inline constexpr DISPID kDispidBarName = 3;
+inline constexpr DISPID kDispidBarPosition = 4;
+inline constexpr DISPID kDispidBarDelete = 5;
+inline constexpr DISPID kDispidControlsItem = 0;
+inline constexpr DISPID kDispidControlsCount = 1;
+inline constexpr DISPID kDispidControlsAdd = 2;
+inline constexpr DISPID kDispidButtonCaption = 1;
+inline constexpr DISPID kDispidButtonTag = 2;
+inline constexpr DISPID kDispidButtonParameter = 3;
+inline constexpr DISPID kDispidButtonEnabled = 4;
+inline constexpr DISPID kDispidButtonStyle = 5;
+inline constexpr DISPID kDispidButtonFaceId = 6;
+inline constexpr DISPID kDispidButtonId = 7;
+inline constexpr DISPID kDispidButtonType = 8;
+inline constexpr DISPID kDispidButtonDelete = 9;
+inline constexpr DISPID kDispidButtonExecute = 10;
+
 inline constexpr int kMsoBarFloating = 4;
 inline constexpr int kMsoControlButton = 1;
 inline constexpr int kMsoButtonIcon = 1;
@@ -83,13 +107,24 @@ inline constexpr DISPID kDispidFieldsCount = 1;
 inline constexpr DISPID kDispidFieldsItem = 0;
 inline constexpr DISPID kDispidFieldCode = 0;
 inline constexpr DISPID kDispidFieldSelect = 0xFFFF;
+inline constexpr DISPID kDispidFieldType = 1;
+inline constexpr DISPID kDispidDocumentContent = 1;
+inline constexpr DISPID kDispidSelectionText = 0;
+inline constexpr DISPID kDispidSelectionStart = 3;
+inline constexpr DISPID kDispidSelectionEnd = 4;
 inline constexpr DISPID kDispidSelectionFont = 5;
+// Word's Selection.Fields is reached by name; the stand-in answers it with this.
+inline constexpr DISPID kDispidSelectionFields = 64;
 inline constexpr DISPID kDispidSelectionRange = 400;
 inline constexpr DISPID kDispidMoveLeft = 500;
 inline constexpr DISPID kDispidMoveRight = 501;
 inline constexpr DISPID kDispidEndKey = 505;
+inline constexpr DISPID kDispidTypeText = 0x1F6;
 inline constexpr DISPID kDispidTypeParagraph = 512;
 inline constexpr DISPID kDispidRangeText = 0;
+inline constexpr DISPID kDispidRangeStart = 3;
+inline constexpr DISPID kDispidRangeEnd = 4;
+inline constexpr DISPID kDispidWindowSelection = 5;
 inline constexpr DISPID kDispidWindowView = 14;
 inline constexpr DISPID kDispidShowFieldCodes = 4;
 inline constexpr DISPID kDispidFontSize = 141;

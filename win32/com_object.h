@@ -7,10 +7,13 @@
 // one, and the last Release deletes the object. DispatchObject<Derived, ...> adds an
 // IDispatch without a type library from the class's member table (name, DISPID,
 // invoke kinds, handler): names compare without regard to case, arguments are
-// converted with VariantChangeType, and no exception leaves Invoke.
+// converted with VariantChangeType, and no exception leaves Invoke. ClassFactory
+// hands a class's objects to COM, for a DLL (counted in Module, for DllCanUnloadNow)
+// or for a local server (counted in ServerProcess, which ends the process).
 //
 //   class Sink final : public DispatchObject<Sink> {
 //    public:
+//     // Without this table the object answers IDispatch alone.
 //     static std::span<const InterfaceEntry<Sink>> interfaces() {
 //       static constexpr InterfaceEntry<Sink> table[] = {
 //           interfaceEntry<Sink, IDispatch>(IID_IDispatch),
@@ -28,13 +31,30 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
 #include <new>
 #include <span>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "win32/com.h"
 
 namespace pendrix {
+
+// Runs `call` (returning an HRESULT) so that no exception leaves a COM method, a
+// window procedure or DllMain: running out of memory is E_OUTOFMEMORY, anything
+// else E_UNEXPECTED.
+template <typename Call>
+HRESULT guardedCall(Call&& call) noexcept {
+  try {
+    return std::forward<Call>(call)();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
 
 // Live objects and server locks of this module: a DLL may be unloaded only when
 // none are left (DllCanUnloadNow). An object counts itself by holding a
@@ -44,18 +64,44 @@ class Module {
   static void lock() noexcept { InterlockedIncrement(&count_); }
   static void unlock() noexcept { InterlockedDecrement(&count_); }
   static LONG count() noexcept { return InterlockedCompareExchange(&count_, 0, 0); }
+  // DllCanUnloadNow's answer.
+  static HRESULT canUnloadNow() noexcept { return count() == 0 ? S_OK : S_FALSE; }
+  // A class object a client holds keeps the DLL loaded as well.
+  static constexpr bool kCountsClassObjects = true;
 
  private:
   static inline LONG count_ = 0;
 };
 
-class ModuleReference {
+// A local server's objects and server locks: when the last goes, COM stops handing
+// out the process's class objects and `ended` runs (by default the message loop of
+// the thread that let go ends; an apartment server lets go on its main thread).
+// Its class objects do not count: COM holds them while they are registered.
+class ServerProcess {
  public:
-  ModuleReference() noexcept { Module::lock(); }
-  ~ModuleReference() { Module::unlock(); }
-  ModuleReference(const ModuleReference&) = delete;
-  ModuleReference& operator=(const ModuleReference&) = delete;
+  static void lock() noexcept { CoAddRefServerProcess(); }
+  static void unlock() noexcept {
+    if (CoReleaseServerProcess() == 0 && ended_) ended_();
+  }
+  static void onEnded(void (*ended)()) noexcept { ended_ = ended; }
+  static constexpr bool kCountsClassObjects = false;
+
+ private:
+  static void quitMessageLoop() { PostQuitMessage(0); }
+  static inline void (*ended_)() = &ServerProcess::quitMessageLoop;
 };
+
+// Counts its owner in `Lock` (Module or ServerProcess) for as long as it lives.
+template <typename Lock>
+class LockReference {
+ public:
+  LockReference() noexcept { Lock::lock(); }
+  ~LockReference() { Lock::unlock(); }
+  LockReference(const LockReference&) = delete;
+  LockReference& operator=(const LockReference&) = delete;
+};
+
+using ModuleReference = LockReference<Module>;
 
 // One row of a QueryInterface table: an IID and how to reach that interface.
 template <typename Class>
@@ -121,6 +167,51 @@ ComPtr<T> makeComObject(A&&... args) noexcept {
   }
 }
 
+// The class object of one class: CreateInstance asks `create` for a new object
+// (a ComPtr of it, empty when it cannot be made) and hands out the wanted
+// interface. The objects count themselves in `Lock` (a LockReference member);
+// LockServer counts there too.
+//
+//   DLL:          makeComObject<ClassFactory<>>([] { return makeComObject<Addin>(); })
+//   local server: makeComObject<ClassFactory<ServerProcess>>([&] { return makeComObject<App>(tool); }),
+//                 then CoRegisterClassObject
+template <typename Lock = Module>
+class ClassFactory final : public ComObject<ClassFactory<Lock>, IClassFactory> {
+ public:
+  template <typename Create>
+  explicit ClassFactory(Create create)
+      : create_([create = std::move(create)](REFIID iid, void** out) -> HRESULT {
+          auto object = create();
+          if (!object) return E_OUTOFMEMORY;
+          return object->QueryInterface(iid, out);
+        }) {}
+
+  static std::span<const InterfaceEntry<ClassFactory>> interfaces() {
+    static constexpr InterfaceEntry<ClassFactory> table[] = {
+        interfaceEntry<ClassFactory, IClassFactory>(IID_IClassFactory)};
+    return table;
+  }
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return guardedCall([&] { return create_(iid, out); });
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock)
+      Lock::lock();
+    else
+      Lock::unlock();
+    return S_OK;
+  }
+
+ private:
+  struct NotCounted {};
+  std::function<HRESULT(REFIID, void**)> create_;
+  [[no_unique_address]] std::conditional_t<Lock::kCountsClassObjects, LockReference<Lock>, NotCounted> count_;
+};
+
 // The arguments and result of one Invoke call. Arguments are numbered in their
 // natural order (DISPPARAMS holds them last first); by-reference ones are followed.
 class DispatchCall {
@@ -129,7 +220,9 @@ class DispatchCall {
       : flags_(flags), params_(params), result_(result), argError_(argError) {}
 
   bool isPut() const { return (flags_ & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0; }
-  UINT count() const { return params_ ? params_->cArgs - params_->cNamedArgs : 0; }
+  UINT count() const {
+    return params_ && params_->cArgs > params_->cNamedArgs ? params_->cArgs - params_->cNamedArgs : 0;
+  }
 
   // Argument `index` converted to `type`.
   HRESULT arg(UINT index, VARTYPE type, Variant& out) const {
@@ -153,7 +246,8 @@ class DispatchCall {
   }
   // The value of a property put: the argument named DISPID_PROPERTYPUT.
   HRESULT putValue(VARTYPE type, Variant& out) const {
-    if (!params_ || !params_->rgvarg || params_->cArgs == 0) return DISP_E_PARAMNOTFOUND;
+    // A put without its value has the wrong number of arguments.
+    if (!params_ || !params_->rgvarg || params_->cArgs == 0) return DISP_E_BADPARAMCOUNT;
     for (UINT i = 0; i < params_->cNamedArgs; ++i)
       if (params_->rgdispidNamedArgs && params_->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT)
         return convert(i, type, out);
@@ -210,18 +304,27 @@ struct DispatchMember {
   HRESULT (Class::*handler)(DispatchCall& call);
 };
 
+// Automation names compare without regard to case.
+inline bool sameName(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// The row of a member table (anything with a `name`) called `name`, or null.
+template <typename Member>
+const Member* findMember(std::span<const Member> table, const wchar_t* name) {
+  if (!name) return nullptr;
+  for (const Member& member : table)
+    if (sameName(name, member.name)) return &member;
+  return nullptr;
+}
+
 // The DISPID of `name` in a member table, comparing without regard to case.
 template <typename Member>
 HRESULT findDispid(std::span<const Member> table, LPOLESTR name, DISPID& dispid) {
-  dispid = DISPID_UNKNOWN;
-  if (!name) return DISP_E_UNKNOWNNAME;
-  for (const Member& member : table) {
-    if (CompareStringOrdinal(name, -1, member.name, -1, TRUE) == CSTR_EQUAL) {
-      dispid = member.dispid;
-      return S_OK;
-    }
-  }
-  return DISP_E_UNKNOWNNAME;
+  const Member* member = findMember(table, name);
+  dispid = member ? member->dispid : DISPID_UNKNOWN;
+  return member ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
 // GetIDsOfNames for a table without named parameters: the first name is the
@@ -235,11 +338,17 @@ HRESULT idsOfNames(std::span<const Member> table, LPOLESTR* names, UINT count, D
   return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
-// IDispatch from Derived::members(). `Interface` is IDispatch or a dual interface
-// built on it; Derived::interfaces() lists it (and whatever else the object answers).
-template <typename Derived, typename Interface = IDispatch>
-class DispatchObject : public ComObject<Derived, Interface> {
+// IDispatch without a type library: the type-information half, for objects that
+// answer names and calls their own way. `Others` are further interfaces the object
+// implements beside it.
+template <typename Derived, typename Interface = IDispatch, typename... Others>
+class DispatchWithoutTypeInfo : public ComObject<Derived, Interface, Others...> {
  public:
+  // An object that answers IDispatch alone needs no interface table of its own.
+  static std::span<const InterfaceEntry<Derived>> interfaces() {
+    static constexpr InterfaceEntry<Derived> table[] = {interfaceEntry<Derived, IDispatch>(IID_IDispatch)};
+    return table;
+  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -249,6 +358,16 @@ class DispatchObject : public ComObject<Derived, Interface> {
     if (info) *info = nullptr;
     return DISP_E_BADINDEX;
   }
+
+ protected:
+  ~DispatchWithoutTypeInfo() = default;
+};
+
+// IDispatch from Derived::members(). `Interface` is IDispatch or a dual interface
+// built on it; Derived::interfaces() lists it (and whatever else the object answers).
+template <typename Derived, typename Interface = IDispatch>
+class DispatchObject : public DispatchWithoutTypeInfo<Derived, Interface> {
+ public:
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* dispids) override {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
@@ -261,16 +380,12 @@ class DispatchObject : public ComObject<Derived, Interface> {
     for (const auto& member : Derived::members()) {
       if (member.dispid != dispid) continue;
       if ((member.kinds & flags) == 0) return DISP_E_MEMBERNOTFOUND;
-      try {
+      const HRESULT hr = guardedCall([&] {
         DispatchCall call(flags, params, result, argError);
-        const HRESULT hr = (static_cast<Derived*>(this)->*member.handler)(call);
-        if (FAILED(hr) && result) VariantClear(result);
-        return hr;
-      } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-      } catch (...) {
-        return E_UNEXPECTED;
-      }
+        return (static_cast<Derived*>(this)->*member.handler)(call);
+      });
+      if (FAILED(hr) && result) VariantClear(result);
+      return hr;
     }
     return DISP_E_MEMBERNOTFOUND;
   }

@@ -1,7 +1,8 @@
 #pragma once
 // Late-bound calls by member name, the way Word's add-ins and the symbol tool reach
 // objects that have no type library here. Header-only: the host's script runner,
-// the add-in loader, the test add-in and the symbol tool share it.
+// the add-in loader, the test add-in and the symbol tool share it. Serving names is
+// the COM object base's part (win32/com_object.h).
 
 #include <windows.h>
 #include <oleauto.h>
@@ -87,37 +88,6 @@ inline HRESULT getTextByName(IDispatch* object, const wchar_t* name, Bstr& out) 
   *out.put() = value.get()->bstrVal;
   value.get()->vt = VT_EMPTY;  // ownership of the string moved to out
   return S_OK;
-}
-
-// The server side: a name table for GetIDsOfNames. Automation names compare
-// without regard to case; named arguments are not supported.
-struct DispatchName {
-  const wchar_t* name;
-  DISPID dispid;
-};
-
-template <size_t N>
-HRESULT lookupDispids(const DispatchName (&table)[N], LPOLESTR* names, UINT count, DISPID* dispids) {
-  if (!names || !dispids) return E_POINTER;
-  if (count == 0) return E_INVALIDARG;
-  HRESULT hr = S_OK;
-  for (UINT i = 0; i < count; ++i) dispids[i] = DISPID_UNKNOWN;
-  for (UINT i = 1; i < count; ++i) hr = DISP_E_UNKNOWNNAME;
-  if (!names[0]) return DISP_E_UNKNOWNNAME;
-  for (const DispatchName& entry : table) {
-    if (CompareStringOrdinal(names[0], -1, entry.name, -1, TRUE) == CSTR_EQUAL) {
-      dispids[0] = entry.dispid;
-      return hr;
-    }
-  }
-  return DISP_E_UNKNOWNNAME;
-}
-
-// One by-value argument of an incoming call, converted to the wanted type.
-inline HRESULT argumentAs(const DISPPARAMS* params, UINT indexFromLast, VARTYPE type, Variant& out) {
-  if (!params || indexFromLast >= params->cArgs || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
-  const HRESULT hr = VariantChangeType(out.put(), &params->rgvarg[indexFromLast], 0, type);
-  return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 
 }  // namespace pendrix

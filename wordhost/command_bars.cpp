@@ -15,10 +15,11 @@ class ButtonObject final : public DispatchObject {
   ButtonObject(StatePtr state, int barId, int buttonId)
       : DispatchObject(std::move(state), "CommandBarButton"),
         barId_(barId),
-        buttonId_(buttonId),
-        container_(*this, {office::kIidCommandBarButtonEvents}, [barId, buttonId](HostState& s) -> SinkList* {
-          return s.bars.button(barId, buttonId) ? &s.buttonSinks[buttonId] : nullptr;
-        }) {}
+        buttonId_(buttonId) {
+    offerEvents({office::kIidCommandBarButtonEvents}, [barId, buttonId](HostState& s) -> SinkList* {
+      return s.bars.button(barId, buttonId) ? &s.buttonSinks[buttonId] : nullptr;
+    });
+  }
 
   template <std::u16string ButtonData::*Field>
   HRESULT textProperty(Invocation& call) {
@@ -69,23 +70,22 @@ class ButtonObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Caption", 1, kGet | kPut, u"", WORDHOST_BIND(ButtonObject, textProperty<&ButtonData::caption>)},
-        {u"Tag", 2, kGet | kPut, u"", WORDHOST_BIND(ButtonObject, textProperty<&ButtonData::tag>)},
-        {u"Parameter", 3, kGet | kPut, u"", WORDHOST_BIND(ButtonObject, textProperty<&ButtonData::parameter>)},
-        {u"Enabled", 4, kGet | kPut, u"", WORDHOST_BIND(ButtonObject, enabled)},
-        {u"Style", 5, kGet | kPut, u"", WORDHOST_BIND(ButtonObject, intProperty<&ButtonData::style>)},
-        {u"FaceId", 6, kGet | kPut, u"", WORDHOST_BIND(ButtonObject, intProperty<&ButtonData::faceId>)},
-        {u"Id", 7, kGet, u"", WORDHOST_BIND(ButtonObject, controlId)},
-        {u"Type", 8, kGet, u"", WORDHOST_BIND(ButtonObject, type)},
-        {u"Delete", 9, kMethod, u"Temporary", WORDHOST_BIND(ButtonObject, remove)},
-        {u"Execute", 10, kMethod, u"", WORDHOST_BIND(ButtonObject, execute)},
+        {L"Caption", office::kDispidButtonCaption, kGet | kPut, L"", WORDHOST_BIND(ButtonObject, textProperty<&ButtonData::caption>)},
+        {L"Tag", office::kDispidButtonTag, kGet | kPut, L"", WORDHOST_BIND(ButtonObject, textProperty<&ButtonData::tag>)},
+        {L"Parameter", office::kDispidButtonParameter, kGet | kPut, L"", WORDHOST_BIND(ButtonObject, textProperty<&ButtonData::parameter>)},
+        {L"Enabled", office::kDispidButtonEnabled, kGet | kPut, L"", WORDHOST_BIND(ButtonObject, enabled)},
+        {L"Style", office::kDispidButtonStyle, kGet | kPut, L"", WORDHOST_BIND(ButtonObject, intProperty<&ButtonData::style>)},
+        {L"FaceId", office::kDispidButtonFaceId, kGet | kPut, L"", WORDHOST_BIND(ButtonObject, intProperty<&ButtonData::faceId>)},
+        {L"Id", office::kDispidButtonId, kGet, L"", WORDHOST_BIND(ButtonObject, controlId)},
+        {L"Type", office::kDispidButtonType, kGet, L"", WORDHOST_BIND(ButtonObject, type)},
+        {L"Delete", office::kDispidButtonDelete, kMethod, L"Temporary", WORDHOST_BIND(ButtonObject, remove)},
+        {L"Execute", office::kDispidButtonExecute, kMethod, L"", WORDHOST_BIND(ButtonObject, execute)},
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
-    if (iid == office::kIidCommandBarButton || iid == office::kIidCommandBarControl) return static_cast<IDispatch*>(this);
-    if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(&container_);
-    return nullptr;
+  void* furtherInterface(REFIID iid) override {
+    const bool officeIid = iid == office::kIidCommandBarButton || iid == office::kIidCommandBarControl;
+    return officeIid ? static_cast<IDispatch*>(this) : nullptr;
   }
 
  private:
@@ -100,7 +100,6 @@ class ButtonObject final : public DispatchObject {
 
   int barId_;
   int buttonId_;
-  PointContainer container_;
 };
 
 class ControlsObject final : public DispatchObject {
@@ -152,13 +151,13 @@ class ControlsObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Item", 0, kMethod, u"Index", WORDHOST_BIND(ControlsObject, item)},
-        {u"Count", 1, kGet, u"", WORDHOST_BIND(ControlsObject, count)},
-        {u"Add", 2, kMethod, u"Type,Id,Parameter,Before,Temporary", WORDHOST_BIND(ControlsObject, add)},
+        {L"Item", office::kDispidControlsItem, kMethod, L"Index", WORDHOST_BIND(ControlsObject, item)},
+        {L"Count", office::kDispidControlsCount, kGet, L"", WORDHOST_BIND(ControlsObject, count)},
+        {L"Add", office::kDispidControlsAdd, kMethod, L"Type,Id,Parameter,Before,Temporary", WORDHOST_BIND(ControlsObject, add)},
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
+  void* furtherInterface(REFIID iid) override {
     return iid == office::kIidCommandBarControls ? static_cast<IDispatch*>(this) : nullptr;
   }
 
@@ -172,7 +171,7 @@ class BarObject final : public DispatchObject {
 
   HRESULT controls(Invocation& call) {
     if (!data()) return kObjectDeleted;
-    return call.returnDispatch(makeObject<ControlsObject>(sharedState(), barId_).detach());
+    return call.returnDispatch(makeComObject<ControlsObject>(sharedState(), barId_).detach());
   }
   HRESULT visible(Invocation& call) {
     BarData* bar = data();
@@ -218,15 +217,15 @@ class BarObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Controls", 1, kGet, u"", WORDHOST_BIND(BarObject, controls)},
-        {u"Visible", 2, kGet | kPut, u"", WORDHOST_BIND(BarObject, visible)},
-        {u"Name", 3, kGet | kPut, u"", WORDHOST_BIND(BarObject, name)},
-        {u"Position", 4, kGet, u"", WORDHOST_BIND(BarObject, position)},
-        {u"Delete", 5, kMethod, u"", WORDHOST_BIND(BarObject, remove)},
+        {L"Controls", office::kDispidBarControls, kGet, L"", WORDHOST_BIND(BarObject, controls)},
+        {L"Visible", office::kDispidBarVisible, kGet | kPut, L"", WORDHOST_BIND(BarObject, visible)},
+        {L"Name", office::kDispidBarName, kGet | kPut, L"", WORDHOST_BIND(BarObject, name)},
+        {L"Position", office::kDispidBarPosition, kGet, L"", WORDHOST_BIND(BarObject, position)},
+        {L"Delete", office::kDispidBarDelete, kMethod, L"", WORDHOST_BIND(BarObject, remove)},
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
+  void* furtherInterface(REFIID iid) override {
     return iid == office::kIidCommandBar ? static_cast<IDispatch*>(this) : nullptr;
   }
 
@@ -253,7 +252,7 @@ class BarsObject final : public DispatchObject {
       if (index >= 1 && static_cast<size_t>(index) <= state().bars.bars().size()) bar = &state().bars.bars()[index - 1];
     }
     if (!bar) return E_INVALIDARG;
-    return call.returnDispatch(makeObject<BarObject>(sharedState(), bar->id).detach());
+    return call.returnDispatch(makeComObject<BarObject>(sharedState(), bar->id).detach());
   }
   HRESULT count(Invocation& call) { return call.returnInt(static_cast<long>(state().bars.bars().size())); }
   HRESULT add(Invocation& call) {
@@ -269,19 +268,19 @@ class BarsObject final : public DispatchObject {
     if (!bar) return E_INVALIDARG;
     const int id = bar->id;
     if (!state().bars.save()) return STG_E_WRITEFAULT;
-    return call.returnDispatch(makeObject<BarObject>(sharedState(), id).detach());
+    return call.returnDispatch(makeComObject<BarObject>(sharedState(), id).detach());
   }
 
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Item", 0, kMethod, u"Index", WORDHOST_BIND(BarsObject, item)},
-        {u"Count", 1, kGet, u"", WORDHOST_BIND(BarsObject, count)},
-        {u"Add", 2, kMethod, u"Name,Position,MenuBar,Temporary", WORDHOST_BIND(BarsObject, add)},
+        {L"Item", office::kDispidBarsItem, kMethod, L"Index", WORDHOST_BIND(BarsObject, item)},
+        {L"Count", office::kDispidBarsCount, kGet, L"", WORDHOST_BIND(BarsObject, count)},
+        {L"Add", office::kDispidBarsAdd, kMethod, L"Name,Position,MenuBar,Temporary", WORDHOST_BIND(BarsObject, add)},
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
+  void* furtherInterface(REFIID iid) override {
     return iid == office::kIidCommandBars ? static_cast<IDispatch*>(this) : nullptr;
   }
 };

@@ -1,7 +1,8 @@
 #include "wordhost/dispatch_base.h"
 
+#include <algorithm>
 #include <cmath>
-#include <new>
+#include <string_view>
 
 #include "win32/handles.h"
 #include "wordhost/host_state.h"
@@ -272,85 +273,68 @@ std::string Invocation::typeList() const {
 DispatchObject::DispatchObject(std::shared_ptr<HostState> state, const char* typeName)
     : state_(std::move(state)), typeName_(typeName) {}
 
-HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (iid == IID_IUnknown || iid == IID_IDispatch) {
-    *out = static_cast<IDispatch*>(this);
-  } else {
-    *out = findInterface(iid);
+void* DispatchObject::findInterface(REFIID iid) {
+  if (iid != IID_IConnectionPointContainer) return furtherInterface(iid);
+  return eventIids_.empty() ? nullptr : static_cast<IConnectionPointContainer*>(this);
+}
+
+void DispatchObject::offerEvents(std::vector<IID> iids, SinkResolver sinks) {
+  eventIids_ = std::move(iids);
+  sinks_ = std::move(sinks);
+}
+
+namespace {
+
+// The position of `wanted` in a comma-separated parameter list, or DISPID_UNKNOWN.
+DISPID parameterIndex(std::wstring_view parameters, const wchar_t* wanted) {
+  if (!wanted) return DISPID_UNKNOWN;
+  DISPID index = 0;
+  for (size_t start = 0; start <= parameters.size(); ++index) {
+    const size_t comma = std::min(parameters.find(L',', start), parameters.size());
+    if (sameName(parameters.substr(start, comma - start), wanted)) return index;
+    start = comma + 1;
   }
-  if (!*out) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  return DISPID_UNKNOWN;
 }
 
-ULONG STDMETHODCALLTYPE DispatchObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-
-ULONG STDMETHODCALLTYPE DispatchObject::Release() {
-  const LONG left = InterlockedDecrement(&references_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
+size_t parameterCount(std::wstring_view parameters) {
+  return parameters.empty() ? 0 : 1 + static_cast<size_t>(std::count(parameters.begin(), parameters.end(), L','));
 }
 
-HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
+}  // namespace
 
-HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return DISP_E_BADINDEX;
-}
-
+// Further names are parameter names, numbered by position.
 HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids || count == 0) return E_INVALIDARG;
-  try {
-    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    const Member* member = nullptr;
-    const std::u16string name = fromWide(names[0] ? names[0] : L"");
-    for (const Member& m : members())
-      if (equalsIgnoringCase(m.name, name)) member = &m;
-    if (!member) return DISP_E_UNKNOWNNAME;
-    ids[0] = member->id;
-    // Further names are parameter names, numbered by position.
-    bool allKnown = true;
-    for (UINT i = 1; i < count; ++i) {
-      const std::u16string wanted = fromWide(names[i] ? names[i] : L"");
-      const std::u16string parameters = member->parameters;
-      DISPID index = 0;
-      size_t start = 0;
-      while (start <= parameters.size()) {
-        const size_t comma = std::min(parameters.find(u',', start), parameters.size());
-        if (equalsIgnoringCase(parameters.substr(start, comma - start), wanted)) ids[i] = index;
-        ++index;
-        start = comma + 1;
-      }
-      allKnown = allKnown && ids[i] != DISPID_UNKNOWN;
-    }
-    return allKnown ? S_OK : DISP_E_UNKNOWNNAME;
-  } catch (...) {
-    return E_OUTOFMEMORY;
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  const Member* member = pendrix::findMember(members(), names[0]);
+  if (!member) return DISP_E_UNKNOWNNAME;
+  ids[0] = member->dispid;
+  bool allKnown = true;
+  for (UINT i = 1; i < count; ++i) {
+    ids[i] = parameterIndex(member->parameters, names[i]);
+    allKnown = allKnown && ids[i] != DISPID_UNKNOWN;
   }
+  return allKnown ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
 const Member* DispatchObject::findMember(DISPID id) const {
   for (const Member& m : members())
-    if (m.id == id) return &m;
+    if (m.dispid == id) return &m;
   return nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                                                  VARIANT* result, EXCEPINFO* exception, UINT* argError) {
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  try {
-    if (result) VariantInit(result);
-    Invocation call(flags, params, result, argError);
+  if (result) VariantInit(result);
+  const HRESULT hr = guardedCall([&] {
+    Invocation invocation(flags, params, result, argError);
     const Member* member = findMember(id);
-    const std::u16string name = member ? member->name : u"#" + fromUtf8(std::to_string(id));
-    state_->log(std::string(typeName_) + "." + toUtf8(name) + (call.isPut() ? "=(" : "(") + call.typeList() + ")");
+    const std::u16string name = member ? fromWide(member->name) : u"#" + fromUtf8(std::to_string(id));
+    state_->log(std::string(typeName_) + "." + toUtf8(name) + (invocation.isPut() ? "=(" : "(") +
+                invocation.typeList() + ")");
     if (!member || (flags & member->kinds) == 0) return DISP_E_MEMBERNOTFOUND;
     const HRESULT injected = state_->faultFor(name, id);
     if (FAILED(injected)) {
@@ -362,19 +346,13 @@ HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WO
       }
       return injected;
     }
-    size_t parameterCount = 0;
-    for (const char16_t* p = member->parameters; *p; ++p) parameterCount += *p == u',' ? 1 : 0;
-    if (*member->parameters) ++parameterCount;
-    PENDRIX_RETURN_IF_FAILED(call.arrange(parameterCount));
-    const HRESULT hr = member->handler(*this, call);
-    if (FAILED(hr) && result) VariantClear(result);
+    PENDRIX_RETURN_IF_FAILED(invocation.arrange(parameterCount(member->parameters)));
+    const HRESULT handled = member->handler(*this, invocation);
     if (state_->changed) state_->changed();
-    return hr;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+    return handled;
+  });
+  if (FAILED(hr) && result) VariantClear(result);
+  return hr;
 }
 
 }  // namespace pendrix::wordhost

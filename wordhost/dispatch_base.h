@@ -1,21 +1,30 @@
 #pragma once
-// A small IDispatch without a type library: each object lists its members (name,
-// DISPID, the invoke kinds it answers, parameter names, handler) in a table, and
-// the base answers GetIDsOfNames case-insensitively, reads the arguments as Word
+// The host's objects: IDispatch without a type library on the project's COM object
+// base. Each object lists its members (name, DISPID, the invoke kinds it answers,
+// parameter names, handler) in a table; the base finds names as every object of
+// the project does, also takes named arguments, reads the arguments as Word
 // accepts them and keeps the host's call log and fault injection in one place.
 
 #include <windows.h>
 #include <oaidl.h>
+#include <ocidl.h>
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "win32/com.h"
+#include "win32/com_object.h"
 
 namespace pendrix::wordhost {
 
 struct HostState;
+struct SinkList;
+
+// Finds the sinks of an event source; null when the source is gone.
+using SinkResolver = std::function<SinkList*(HostState&)>;
 
 inline constexpr WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
 inline constexpr WORD kPut = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
@@ -91,56 +100,53 @@ std::string variantTypeName(VARTYPE type);
 class DispatchObject;
 
 struct Member {
-  const char16_t* name;
-  DISPID id;
+  const wchar_t* name;
+  DISPID dispid;
   WORD kinds;
   // Comma-separated parameter names, for named arguments and the argument count.
-  const char16_t* parameters;
+  const wchar_t* parameters;
   HRESULT (*handler)(DispatchObject& self, Invocation& call);
 };
 
-// The shared IUnknown/IDispatch part; subclasses give their member table, their
-// name for the call log and any further interfaces.
-class DispatchObject : public IDispatch {
+// The shared IDispatch part, and the connection points of the objects that fire
+// events; subclasses give their member table, their name for the call log and any
+// further interfaces.
+class DispatchObject : public DispatchWithoutTypeInfo<DispatchObject, IDispatch, IConnectionPointContainer> {
  public:
   DispatchObject(std::shared_ptr<HostState> state, const char* typeName);
   virtual ~DispatchObject() = default;
-  DispatchObject(const DispatchObject&) = delete;
-  DispatchObject& operator=(const DispatchObject&) = delete;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+  // IConnectionPointContainer for an event source, then the subclass's own.
+  void* findInterface(REFIID iid);
+
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* exception, UINT* argError) override;
+  // Answered only by event sources (see events.cpp).
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
 
   HostState& state() { return *state_; }
   const std::shared_ptr<HostState>& sharedState() const { return state_; }
 
  protected:
   virtual std::span<const Member> members() const = 0;
-  // Further interfaces: Office IIDs answered as this IDispatch, containers.
-  virtual void* findInterface(REFIID iid) { return nullptr; }
+  // Further interfaces: Office IIDs answered as this IDispatch.
+  virtual void* furtherInterface(REFIID) { return nullptr; }
+  // Makes the object an event source for `iids`, whose sinks `sinks` finds.
+  void offerEvents(std::vector<IID> iids, SinkResolver sinks);
 
  private:
   const Member* findMember(DISPID id) const;
 
   std::shared_ptr<HostState> state_;
   const char* typeName_;
-  LONG references_ = 1;
+  std::vector<IID> eventIids_;
+  SinkResolver sinks_;
 };
 
 // A table entry's handler: forwards to a member function of the object.
 #define WORDHOST_BIND(Class, method) \
   [](DispatchObject& self, Invocation& call) { return static_cast<Class&>(self).method(call); }
-
-// Creates an object with one reference, owned by the returned pointer.
-template <typename T, typename... A>
-ComPtr<T> makeObject(A&&... args) {
-  return ComPtr<T>::attach(new T(std::forward<A>(args)...));
-}
 
 }  // namespace pendrix::wordhost

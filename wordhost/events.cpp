@@ -1,6 +1,10 @@
 #include "wordhost/events.h"
 
+#include <ocidl.h>
+#include <olectl.h>
+
 #include <algorithm>
+#include <span>
 
 #include "wordhost/command_bars.h"
 #include "wordhost/word_objects.h"
@@ -8,25 +12,16 @@
 namespace pendrix::wordhost {
 namespace {
 
-class ConnectionPoint final : public IConnectionPoint {
+class ConnectionPoint final : public ComObject<ConnectionPoint, IConnectionPoint> {
  public:
   ConnectionPoint(const IID& iid, IConnectionPointContainer* container, std::shared_ptr<HostState> state,
                   SinkResolver resolver)
       : iid_(iid), container_(container), state_(std::move(state)), resolver_(std::move(resolver)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IConnectionPoint) return E_NOINTERFACE;
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
+  static std::span<const InterfaceEntry<ConnectionPoint>> interfaces() {
+    static constexpr InterfaceEntry<ConnectionPoint> table[] = {
+        interfaceEntry<ConnectionPoint, IConnectionPoint>(IID_IConnectionPoint)};
+    return table;
   }
 
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
@@ -43,7 +38,7 @@ class ConnectionPoint final : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
-    try {
+    return guardedCall([&]() -> HRESULT {
       SinkList* sinks = resolver_(*state_);
       if (!sinks) return kObjectDeleted;
       if (sinks->entries.size() >= SinkList::kMaxSinks) return CONNECT_E_ADVISELIMIT;
@@ -59,21 +54,21 @@ class ConnectionPoint final : public IConnectionPoint {
       sinks->entries.push_back({next, std::move(dispatch)});
       *cookie = next;
       return S_OK;
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
+    });
   }
 
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-    SinkList* sinks = resolver_(*state_);
-    if (!sinks) return CONNECT_E_NOCONNECTION;
-    const auto it = std::find_if(sinks->entries.begin(), sinks->entries.end(),
-                                 [&](const SinkList::Entry& e) { return e.cookie == cookie; });
-    if (it == sinks->entries.end()) return CONNECT_E_NOCONNECTION;
-    // Released after the list is consistent: the sink's release may call back.
-    ComPtr<IDispatch> dropped = std::move(it->sink);
-    sinks->entries.erase(it);
-    return S_OK;
+    return guardedCall([&]() -> HRESULT {
+      SinkList* sinks = resolver_(*state_);
+      if (!sinks) return CONNECT_E_NOCONNECTION;
+      const auto it = std::find_if(sinks->entries.begin(), sinks->entries.end(),
+                                   [&](const SinkList::Entry& e) { return e.cookie == cookie; });
+      if (it == sinks->entries.end()) return CONNECT_E_NOCONNECTION;
+      // Released after the list is consistent: the sink's release may call back.
+      ComPtr<IDispatch> dropped = std::move(it->sink);
+      sinks->entries.erase(it);
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override {
@@ -86,35 +81,21 @@ class ConnectionPoint final : public IConnectionPoint {
   ComPtr<IConnectionPointContainer> container_;
   std::shared_ptr<HostState> state_;
   SinkResolver resolver_;
-  LONG references_ = 1;
 };
 
 }  // namespace
 
-PointContainer::PointContainer(DispatchObject& owner, std::vector<IID> iids, SinkResolver resolver)
-    : owner_(owner), iids_(std::move(iids)), resolver_(std::move(resolver)) {}
-
-HRESULT STDMETHODCALLTYPE PointContainer::QueryInterface(REFIID iid, void** out) {
-  return owner_.QueryInterface(iid, out);
-}
-ULONG STDMETHODCALLTYPE PointContainer::AddRef() { return owner_.AddRef(); }
-ULONG STDMETHODCALLTYPE PointContainer::Release() { return owner_.Release(); }
-
-HRESULT STDMETHODCALLTYPE PointContainer::EnumConnectionPoints(IEnumConnectionPoints** out) {
+HRESULT STDMETHODCALLTYPE DispatchObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
   if (out) *out = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE PointContainer::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+HRESULT STDMETHODCALLTYPE DispatchObject::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (std::find(iids_.begin(), iids_.end(), iid) == iids_.end()) return CONNECT_E_NOCONNECTION;
-  try {
-    *out = new ConnectionPoint(iid, this, owner_.sharedState(), resolver_);
-    return S_OK;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  if (std::find(eventIids_.begin(), eventIids_.end(), iid) == eventIids_.end()) return CONNECT_E_NOCONNECTION;
+  *out = makeComObject<ConnectionPoint>(iid, this, sharedState(), sinks_).detach();
+  return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 FireResult fireEvent(HostState& state, SinkList& sinks, DISPID id, IDispatch* object) {

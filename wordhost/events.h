@@ -1,40 +1,18 @@
 #pragma once
-// Connection points for the host's event sources (the application and each
-// command-bar button), and the calls that fire their events. Sinks live in the
-// host state, so every wrapper of the same button reaches the same sinks.
+// The calls that fire the host's events (the application's and each command-bar
+// button's); the connection points are in events.cpp. Sinks live in the host
+// state, so every wrapper of the same button reaches the same sinks.
 
 #include <windows.h>
-#include <ocidl.h>
-#include <olectl.h>
+#include <oaidl.h>
 
-#include <functional>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "wordhost/dispatch_base.h"
 #include "wordhost/host_state.h"
 
 namespace pendrix::wordhost {
-
-// Finds the sinks of the source; null when the source is gone.
-using SinkResolver = std::function<SinkList*(HostState&)>;
-
-// Embedded in its owner object and counted with it.
-class PointContainer final : public IConnectionPointContainer {
- public:
-  PointContainer(DispatchObject& owner, std::vector<IID> iids, SinkResolver resolver);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
-  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
-
- private:
-  DispatchObject& owner_;
-  std::vector<IID> iids_;
-  SinkResolver resolver_;
-};
 
 // Calls `id` on every sink with (object, flag by reference); the sinks see the
 // flag as the ones before them left it. Returns the flag and the number of sinks.

@@ -15,7 +15,6 @@ constexpr int kMargin = 8;
 constexpr COLORREF kTextColor = RGB(0, 0, 0);
 constexpr COLORREF kHiddenCodeColor = RGB(128, 128, 128);
 constexpr COLORREF kBraceColor = RGB(0, 0, 192);
-constexpr size_t kMaxFonts = 64;
 constexpr UINT_PTR kCloseRetryTimer = 1;
 
 template <typename T>
@@ -41,7 +40,6 @@ HostWindow::HostWindow(std::shared_ptr<HostState> state) : state_(std::move(stat
 
 HostWindow::~HostWindow() {
   if (main_) DestroyWindow(main_);
-  for (auto& [key, font] : fonts_) DeleteObject(font);
 }
 
 bool HostWindow::create(int show) {
@@ -110,10 +108,8 @@ LRESULT HostWindow::onMain(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         MoveWindow(document_, 0, kBarRowHeight, LOWORD(lParam), std::max(HIWORD(lParam) - kBarRowHeight, 0), TRUE);
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      paintBars(dc);
-      EndPaint(window, &paint);
+      const PaintDc dc(window);
+      if (dc.get()) paintBars(dc.get());
       return 0;
     }
     case WM_LBUTTONDOWN: {
@@ -156,10 +152,8 @@ LRESULT HostWindow::onMain(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT HostWindow::onDocument(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      paintDocument(dc);
-      EndPaint(window, &paint);
+      const PaintDc dc(window);
+      if (dc.get()) paintDocument(dc.get());
       return 0;
     }
     case WM_LBUTTONDOWN: {
@@ -210,28 +204,32 @@ std::vector<HostWindow::BarButton> HostWindow::barButtons() const {
 
 void HostWindow::paintBars(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
-  const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  const SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
   for (BarButton& button : barButtons()) {
     DrawEdge(dc, &button.rect, EDGE_RAISED, BF_RECT);
     DrawTextW(dc, button.caption.c_str(), static_cast<int>(button.caption.size()), &button.rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
-  SelectObject(dc, oldFont);
 }
 
-HFONT HostWindow::fontFor(float size) {
+HFONT FontCache::fontFor(HDC dc, float size) {
   const int halfPoints = std::clamp(static_cast<int>(std::lround(size * 2)), 2, 400);
   for (const auto& [key, font] : fonts_)
-    if (key == halfPoints) return font;
+    if (key == halfPoints) return font.get();
   if (fonts_.size() >= kMaxFonts) {
-    for (auto& [key, font] : fonts_) DeleteObject(font);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     fonts_.clear();
   }
-  const HFONT font = CreateFontW(-MulDiv(halfPoints, 96, 144), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH, L"Arial");
-  if (font) fonts_.emplace_back(halfPoints, font);
-  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  UniqueFont font(CreateFontW(-MulDiv(halfPoints, 96, 144), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
+  if (!font) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  const HFONT made = font.get();
+  fonts_.emplace_back(halfPoints, std::move(font));
+  return made;
+}
+
+bool FontCache::holds(HGDIOBJ font) const {
+  return std::any_of(fonts_.begin(), fonts_.end(), [&](const auto& entry) { return entry.second.get() == font; });
 }
 
 void HostWindow::paintDocument(HDC dc) {
@@ -256,7 +254,8 @@ void HostWindow::paintDocument(HDC dc) {
   const Selection selection = doc.selection();
   boxes_.clear();
   SetBkMode(dc, TRANSPARENT);
-  const HGDIOBJ oldFont = SelectObject(dc, fontFor(kDefaultSize));
+  // The context's own font comes back at the end, whatever the cache did meanwhile.
+  const SelectedObject originalFont(dc, GetStockObject(DEFAULT_GUI_FONT));
   int top = kMargin;
   size_t lineStart = 0;
   while (lineStart <= glyphs.size()) {
@@ -265,11 +264,11 @@ void HostWindow::paintDocument(HDC dc) {
     const size_t stop = std::min(lineEnd + 1, glyphs.size());  // the mark belongs to its line
     // Measure first: the line's baseline lies below its tallest character.
     TEXTMETRICW metrics{};
-    SelectObject(dc, fontFor(kDefaultSize));
+    SelectObject(dc, fonts_.fontFor(dc, kDefaultSize));
     GetTextMetricsW(dc, &metrics);
     int ascent = metrics.tmAscent, descent = metrics.tmDescent;
     for (size_t g = lineStart; g < stop; ++g) {
-      SelectObject(dc, fontFor(glyphs[g].size));
+      SelectObject(dc, fonts_.fontFor(dc, glyphs[g].size));
       GetTextMetricsW(dc, &metrics);
       ascent = std::max<int>(ascent, metrics.tmAscent);
       descent = std::max<int>(descent, metrics.tmDescent);
@@ -277,7 +276,7 @@ void HostWindow::paintDocument(HDC dc) {
     int x = kMargin;
     for (size_t g = lineStart; g < stop; ++g) {
       const Glyph& glyph = glyphs[g];
-      SelectObject(dc, fontFor(glyph.size));
+      SelectObject(dc, fonts_.fontFor(dc, glyph.size));
       GetTextMetricsW(dc, &metrics);
       SIZE extent{glyph.text ? 0 : 4, 0};
       if (glyph.text) GetTextExtentPoint32W(dc, &glyph.text, 1, &extent);
@@ -303,7 +302,6 @@ void HostWindow::paintDocument(HDC dc) {
     if (lineEnd >= glyphs.size()) break;
     lineStart = lineEnd + 1;
   }
-  SelectObject(dc, oldFont);
 }
 
 std::optional<RECT> HostWindow::boxOf(size_t position) const {

@@ -10,12 +10,29 @@
 #include <optional>
 #include <vector>
 
+#include "win32/handles.h"
 #include "wordhost/host_state.h"
 
 namespace pendrix::wordhost {
 
 inline constexpr wchar_t kMainWindowClass[] = L"OpusApp";
 inline constexpr wchar_t kDocumentWindowClass[] = L"_WwG";
+
+// The document's fonts, one per point size. Bounded: when it is full it starts
+// afresh, after putting the stock font into the context it paints, because a font
+// still selected in a context cannot be deleted (it would stay behind, lost).
+class FontCache {
+ public:
+  static constexpr size_t kMaxFonts = 64;
+
+  // The font for `size` points, to be selected into `dc`.
+  HFONT fontFor(HDC dc, float size);
+  size_t size() const { return fonts_.size(); }
+  bool holds(HGDIOBJ font) const;
+
+ private:
+  std::vector<std::pair<int, UniqueFont>> fonts_;
+};
 
 class HostWindow {
  public:
@@ -54,13 +71,12 @@ class HostWindow {
   void paintBars(HDC dc);
   void paintDocument(HDC dc);
   size_t positionAt(POINT point) const;
-  HFONT fontFor(float size);
 
   std::shared_ptr<HostState> state_;
   HWND main_ = nullptr;
   HWND document_ = nullptr;
   std::vector<Box> boxes_;  // from the last paint, for hit testing
-  std::vector<std::pair<int, HFONT>> fonts_;
+  FontCache fonts_;
 };
 
 }  // namespace pendrix::wordhost

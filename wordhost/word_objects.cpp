@@ -70,13 +70,13 @@ class RangeObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Text", word::kDispidRangeText, kGet | kPut, u"", WORDHOST_BIND(RangeObject, text)},
-        {u"Start", 3, kGet, u"", WORDHOST_BIND(RangeObject, startMember)},
-        {u"End", 4, kGet, u"", WORDHOST_BIND(RangeObject, endMember)},
+        {L"Text", word::kDispidRangeText, kGet | kPut, L"", WORDHOST_BIND(RangeObject, text)},
+        {L"Start", word::kDispidRangeStart, kGet, L"", WORDHOST_BIND(RangeObject, startMember)},
+        {L"End", word::kDispidRangeEnd, kGet, L"", WORDHOST_BIND(RangeObject, endMember)},
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override { return iid == kIidHostRange ? static_cast<IDispatch*>(this) : nullptr; }
+  void* furtherInterface(REFIID iid) override { return iid == kIidHostRange ? static_cast<IDispatch*>(this) : nullptr; }
 
  private:
   size_t start_ = 0;
@@ -90,7 +90,7 @@ class FieldObject final : public DispatchObject {
 
   HRESULT code(Invocation& call) {
     if (!state().document.field(id_)) return kObjectDeleted;
-    return call.returnDispatch(makeObject<RangeObject>(sharedState(), id_).detach());
+    return call.returnDispatch(makeComObject<RangeObject>(sharedState(), id_).detach());
   }
   HRESULT select(Invocation& call) {
     if (!state().document.field(id_)) return kObjectDeleted;
@@ -105,9 +105,9 @@ class FieldObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Code", word::kDispidFieldCode, kGet, u"", WORDHOST_BIND(FieldObject, code)},
-        {u"Select", word::kDispidFieldSelect, kMethod, u"", WORDHOST_BIND(FieldObject, select)},
-        {u"Type", 1, kGet, u"", WORDHOST_BIND(FieldObject, type)},
+        {L"Code", word::kDispidFieldCode, kGet, L"", WORDHOST_BIND(FieldObject, code)},
+        {L"Select", word::kDispidFieldSelect, kMethod, L"", WORDHOST_BIND(FieldObject, select)},
+        {L"Type", word::kDispidFieldType, kGet, L"", WORDHOST_BIND(FieldObject, type)},
     };
     return kMembers;
   }
@@ -141,7 +141,7 @@ class FieldsObject final : public DispatchObject {
     PENDRIX_RETURN_IF_FAILED(call.intArg(0, index));
     const std::vector<int> ids = current();
     if (index < 1 || static_cast<size_t>(index) > ids.size()) return kNoSuchMember;
-    return call.returnDispatch(makeObject<FieldObject>(sharedState(), ids[index - 1]).detach());
+    return call.returnDispatch(makeComObject<FieldObject>(sharedState(), ids[index - 1]).detach());
   }
   HRESULT add(Invocation& call) {
     const VARIANT* rangeArg = call.arg(0);
@@ -163,15 +163,15 @@ class FieldsObject final : public DispatchObject {
     PENDRIX_RETURN_IF_FAILED(static_cast<RangeObject*>(static_cast<DispatchObject*>(hostRange.get()))->bounds(start, end));
     const int id = state().document.addField(start, end, text);
     if (snapshot_) ids_.push_back(id);
-    return call.returnDispatch(makeObject<FieldObject>(sharedState(), id).detach());
+    return call.returnDispatch(makeComObject<FieldObject>(sharedState(), id).detach());
   }
 
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Item", word::kDispidFieldsItem, kMethod, u"Index", WORDHOST_BIND(FieldsObject, item)},
-        {u"Count", word::kDispidFieldsCount, kGet, u"", WORDHOST_BIND(FieldsObject, count)},
-        {u"Add", word::kDispidFieldsAdd, kMethod, u"Range,Type,Text,PreserveFormatting",
+        {L"Item", word::kDispidFieldsItem, kMethod, L"Index", WORDHOST_BIND(FieldsObject, item)},
+        {L"Count", word::kDispidFieldsCount, kGet, L"", WORDHOST_BIND(FieldsObject, count)},
+        {L"Add", word::kDispidFieldsAdd, kMethod, L"Range,Type,Text,PreserveFormatting",
          WORDHOST_BIND(FieldsObject, add)},
     };
     return kMembers;
@@ -199,7 +199,7 @@ class FontObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Size", word::kDispidFontSize, kGet | kPut, u"", WORDHOST_BIND(FontObject, size)},
+        {L"Size", word::kDispidFontSize, kGet | kPut, L"", WORDHOST_BIND(FontObject, size)},
     };
     return kMembers;
   }
@@ -209,16 +209,16 @@ class SelectionObject final : public DispatchObject {
  public:
   explicit SelectionObject(StatePtr state) : DispatchObject(std::move(state), "Selection") {}
 
-  HRESULT font(Invocation& call) { return call.returnDispatch(makeObject<FontObject>(sharedState()).detach()); }
+  HRESULT font(Invocation& call) { return call.returnDispatch(makeComObject<FontObject>(sharedState()).detach()); }
   HRESULT range(Invocation& call) {
     const Selection& s = state().document.selection();
-    return call.returnDispatch(makeObject<RangeObject>(sharedState(), s.start(), s.end()).detach());
+    return call.returnDispatch(makeComObject<RangeObject>(sharedState(), s.start(), s.end()).detach());
   }
   HRESULT fields(Invocation& call) {
     const Selection& s = state().document.selection();
     std::vector<int> ids;
     for (const FieldSpan& f : state().document.fieldsIn(s.start(), s.end())) ids.push_back(f.id);
-    return call.returnDispatch(makeObject<FieldsObject>(sharedState(), std::move(ids)).detach());
+    return call.returnDispatch(makeComObject<FieldsObject>(sharedState(), std::move(ids)).detach());
   }
   HRESULT move(Invocation& call, bool right) {
     long unit = 0, count = 0;
@@ -263,18 +263,18 @@ class SelectionObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Font", word::kDispidSelectionFont, kGet, u"", WORDHOST_BIND(SelectionObject, font)},
-        {u"Range", word::kDispidSelectionRange, kGet, u"", WORDHOST_BIND(SelectionObject, range)},
-        {u"Fields", 64, kGet, u"", WORDHOST_BIND(SelectionObject, fields)},
-        {u"MoveLeft", word::kDispidMoveLeft, kMethod, u"Unit,Count,Extend", WORDHOST_BIND(SelectionObject, moveLeft)},
-        {u"MoveRight", word::kDispidMoveRight, kMethod, u"Unit,Count,Extend",
+        {L"Font", word::kDispidSelectionFont, kGet, L"", WORDHOST_BIND(SelectionObject, font)},
+        {L"Range", word::kDispidSelectionRange, kGet, L"", WORDHOST_BIND(SelectionObject, range)},
+        {L"Fields", word::kDispidSelectionFields, kGet, L"", WORDHOST_BIND(SelectionObject, fields)},
+        {L"MoveLeft", word::kDispidMoveLeft, kMethod, L"Unit,Count,Extend", WORDHOST_BIND(SelectionObject, moveLeft)},
+        {L"MoveRight", word::kDispidMoveRight, kMethod, L"Unit,Count,Extend",
          WORDHOST_BIND(SelectionObject, moveRight)},
-        {u"EndKey", word::kDispidEndKey, kMethod, u"Unit,Extend", WORDHOST_BIND(SelectionObject, endKey)},
-        {u"TypeParagraph", word::kDispidTypeParagraph, kMethod, u"", WORDHOST_BIND(SelectionObject, typeParagraph)},
-        {u"TypeText", 0x1F6, kMethod, u"Text", WORDHOST_BIND(SelectionObject, typeText)},
-        {u"Start", 3, kGet, u"", WORDHOST_BIND(SelectionObject, startMember)},
-        {u"End", 4, kGet, u"", WORDHOST_BIND(SelectionObject, endMember)},
-        {u"Text", 0, kGet, u"", WORDHOST_BIND(SelectionObject, text)},
+        {L"EndKey", word::kDispidEndKey, kMethod, L"Unit,Extend", WORDHOST_BIND(SelectionObject, endKey)},
+        {L"TypeParagraph", word::kDispidTypeParagraph, kMethod, L"", WORDHOST_BIND(SelectionObject, typeParagraph)},
+        {L"TypeText", word::kDispidTypeText, kMethod, L"Text", WORDHOST_BIND(SelectionObject, typeText)},
+        {L"Start", word::kDispidSelectionStart, kGet, L"", WORDHOST_BIND(SelectionObject, startMember)},
+        {L"End", word::kDispidSelectionEnd, kGet, L"", WORDHOST_BIND(SelectionObject, endMember)},
+        {L"Text", word::kDispidSelectionText, kGet, L"", WORDHOST_BIND(SelectionObject, text)},
     };
     return kMembers;
   }
@@ -295,7 +295,7 @@ class ViewObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"ShowFieldCodes", word::kDispidShowFieldCodes, kGet | kPut, u"", WORDHOST_BIND(ViewObject, showFieldCodes)},
+        {L"ShowFieldCodes", word::kDispidShowFieldCodes, kGet | kPut, L"", WORDHOST_BIND(ViewObject, showFieldCodes)},
     };
     return kMembers;
   }
@@ -305,14 +305,14 @@ class WindowObject final : public DispatchObject {
  public:
   explicit WindowObject(StatePtr state) : DispatchObject(std::move(state), "Window") {}
 
-  HRESULT view(Invocation& call) { return call.returnDispatch(makeObject<ViewObject>(sharedState()).detach()); }
+  HRESULT view(Invocation& call) { return call.returnDispatch(makeComObject<ViewObject>(sharedState()).detach()); }
   HRESULT selection(Invocation& call) { return call.returnDispatch(createSelection(sharedState()).detach()); }
 
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"View", word::kDispidWindowView, kGet, u"", WORDHOST_BIND(WindowObject, view)},
-        {u"Selection", 5, kGet, u"", WORDHOST_BIND(WindowObject, selection)},
+        {L"View", word::kDispidWindowView, kGet, L"", WORDHOST_BIND(WindowObject, view)},
+        {L"Selection", word::kDispidWindowSelection, kGet, L"", WORDHOST_BIND(WindowObject, selection)},
     };
     return kMembers;
   }
@@ -322,16 +322,16 @@ class DocumentObject final : public DispatchObject {
  public:
   explicit DocumentObject(StatePtr state) : DispatchObject(std::move(state), "Document") {}
 
-  HRESULT fields(Invocation& call) { return call.returnDispatch(makeObject<FieldsObject>(sharedState()).detach()); }
+  HRESULT fields(Invocation& call) { return call.returnDispatch(makeComObject<FieldsObject>(sharedState()).detach()); }
   HRESULT content(Invocation& call) {
-    return call.returnDispatch(makeObject<RangeObject>(sharedState(), 0, state().document.length()).detach());
+    return call.returnDispatch(makeComObject<RangeObject>(sharedState(), 0, state().document.length()).detach());
   }
 
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Fields", word::kDispidDocumentFields, kGet, u"", WORDHOST_BIND(DocumentObject, fields)},
-        {u"Content", 1, kGet, u"", WORDHOST_BIND(DocumentObject, content)},
+        {L"Fields", word::kDispidDocumentFields, kGet, L"", WORDHOST_BIND(DocumentObject, fields)},
+        {L"Content", word::kDispidDocumentContent, kGet, L"", WORDHOST_BIND(DocumentObject, content)},
     };
     return kMembers;
   }
@@ -341,19 +341,20 @@ class DocumentObject final : public DispatchObject {
 class ApplicationObject final : public DispatchObject {
  public:
   explicit ApplicationObject(StatePtr state)
-      : DispatchObject(std::move(state), "Application"),
-        container_(*this, {word::kIidApplicationEvents2, word::kIidApplicationEvents3, word::kIidApplicationEvents4},
-                   [](HostState& s) { return &s.applicationSinks; }) {}
+      : DispatchObject(std::move(state), "Application") {
+    offerEvents({word::kIidApplicationEvents2, word::kIidApplicationEvents3, word::kIidApplicationEvents4},
+                [](HostState& s) { return &s.applicationSinks; });
+  }
 
   HRESULT application(Invocation& call) {
     AddRef();
     return call.returnDispatch(this);
   }
   HRESULT activeDocument(Invocation& call) {
-    return call.returnDispatch(makeObject<DocumentObject>(sharedState()).detach());
+    return call.returnDispatch(makeComObject<DocumentObject>(sharedState()).detach());
   }
   HRESULT activeWindow(Invocation& call) {
-    return call.returnDispatch(makeObject<WindowObject>(sharedState()).detach());
+    return call.returnDispatch(makeComObject<WindowObject>(sharedState()).detach());
   }
   HRESULT selection(Invocation& call) { return call.returnDispatch(createSelection(sharedState()).detach()); }
   HRESULT name(Invocation& call) { return call.returnString(kApplicationName); }
@@ -449,38 +450,33 @@ class ApplicationObject final : public DispatchObject {
  protected:
   std::span<const Member> members() const override {
     static const Member kMembers[] = {
-        {u"Application", word::kDispidApplication, kGet, u"", WORDHOST_BIND(ApplicationObject, application)},
-        {u"ActiveDocument", word::kDispidActiveDocument, kGet, u"", WORDHOST_BIND(ApplicationObject, activeDocument)},
-        {u"ActiveWindow", word::kDispidActiveWindow, kGet, u"", WORDHOST_BIND(ApplicationObject, activeWindow)},
-        {u"Selection", word::kDispidSelection, kGet, u"", WORDHOST_BIND(ApplicationObject, selection)},
-        {u"Name", kDispidName, kGet, u"", WORDHOST_BIND(ApplicationObject, name)},
-        {u"CommandBars", kDispidCommandBars, kGet, u"", WORDHOST_BIND(ApplicationObject, commandBars)},
-        {u"Quit", kDispidQuit, kMethod, u"SaveChanges,OriginalFormat,RouteDocument",
+        {L"Application", word::kDispidApplication, kGet, L"", WORDHOST_BIND(ApplicationObject, application)},
+        {L"ActiveDocument", word::kDispidActiveDocument, kGet, L"", WORDHOST_BIND(ApplicationObject, activeDocument)},
+        {L"ActiveWindow", word::kDispidActiveWindow, kGet, L"", WORDHOST_BIND(ApplicationObject, activeWindow)},
+        {L"Selection", word::kDispidSelection, kGet, L"", WORDHOST_BIND(ApplicationObject, selection)},
+        {L"Name", kDispidName, kGet, L"", WORDHOST_BIND(ApplicationObject, name)},
+        {L"CommandBars", kDispidCommandBars, kGet, L"", WORDHOST_BIND(ApplicationObject, commandBars)},
+        {L"Quit", kDispidQuit, kMethod, L"SaveChanges,OriginalFormat,RouteDocument",
          WORDHOST_BIND(ApplicationObject, quit)},
-        {u"ClickControl", kDispidClickControl, kMethod, u"Caption", WORDHOST_BIND(ApplicationObject, clickControl)},
-        {u"DoubleClickField", kDispidDoubleClickField, kMethod, u"Index",
+        {L"ClickControl", kDispidClickControl, kMethod, L"Caption", WORDHOST_BIND(ApplicationObject, clickControl)},
+        {L"DoubleClickField", kDispidDoubleClickField, kMethod, L"Index",
          WORDHOST_BIND(ApplicationObject, doubleClickField)},
-        {u"SetSelection", kDispidSetSelection, kMethod, u"Start,End", WORDHOST_BIND(ApplicationObject, setSelection)},
-        {u"InsertText", kDispidInsertText, kMethod, u"Text", WORDHOST_BIND(ApplicationObject, insertText)},
-        {u"InsertField", kDispidInsertField, kMethod, u"Code", WORDHOST_BIND(ApplicationObject, insertField)},
-        {u"DocumentDump", kDispidDocumentDump, kMethod, u"", WORDHOST_BIND(ApplicationObject, dump)},
-        {u"CallLog", kDispidCallLog, kMethod, u"", WORDHOST_BIND(ApplicationObject, callLog)},
-        {u"ClearCallLog", kDispidClearCallLog, kMethod, u"", WORDHOST_BIND(ApplicationObject, clearCallLog)},
-        {u"ClearDocument", kDispidClearDocument, kMethod, u"", WORDHOST_BIND(ApplicationObject, clearDocument)},
-        {u"FailMember", kDispidFailMember, kMethod, u"Member,Result", WORDHOST_BIND(ApplicationObject, failMember)},
-        {u"LoadAddins", kDispidLoadAddins, kMethod, u"", WORDHOST_BIND(ApplicationObject, loadAddins)},
-        {u"UnloadAddin", kDispidUnloadAddin, kMethod, u"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},
+        {L"SetSelection", kDispidSetSelection, kMethod, L"Start,End", WORDHOST_BIND(ApplicationObject, setSelection)},
+        {L"InsertText", kDispidInsertText, kMethod, L"Text", WORDHOST_BIND(ApplicationObject, insertText)},
+        {L"InsertField", kDispidInsertField, kMethod, L"Code", WORDHOST_BIND(ApplicationObject, insertField)},
+        {L"DocumentDump", kDispidDocumentDump, kMethod, L"", WORDHOST_BIND(ApplicationObject, dump)},
+        {L"CallLog", kDispidCallLog, kMethod, L"", WORDHOST_BIND(ApplicationObject, callLog)},
+        {L"ClearCallLog", kDispidClearCallLog, kMethod, L"", WORDHOST_BIND(ApplicationObject, clearCallLog)},
+        {L"ClearDocument", kDispidClearDocument, kMethod, L"", WORDHOST_BIND(ApplicationObject, clearDocument)},
+        {L"FailMember", kDispidFailMember, kMethod, L"Member,Result", WORDHOST_BIND(ApplicationObject, failMember)},
+        {L"LoadAddins", kDispidLoadAddins, kMethod, L"", WORDHOST_BIND(ApplicationObject, loadAddins)},
+        {L"UnloadAddin", kDispidUnloadAddin, kMethod, L"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},
     };
     return kMembers;
   }
-  void* findInterface(REFIID iid) override {
-    if (iid == word::kIidApplication) return static_cast<IDispatch*>(this);
-    if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(&container_);
-    return nullptr;
+  void* furtherInterface(REFIID iid) override {
+    return iid == word::kIidApplication ? static_cast<IDispatch*>(this) : nullptr;
   }
-
- private:
-  PointContainer container_;
 };
 
 }  // namespace

@@ -20,36 +20,6 @@ HBITMAP loadFile(const std::u16string& path) {
   return static_cast<HBITMAP>(LoadImageW(nullptr, wide(path), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
-// Keeps a GDI object selected for one scope and puts the previous one back.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
-  ~Selection() {
-    if (previous_) SelectObject(dc_, previous_);
-  }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-  ~WindowDc() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 class Player {
  public:
   Player(HDC dc, const PreviewStyle& style) : dc_(dc), style_(style), memory_(CreateCompatibleDC(dc)) {}
@@ -62,19 +32,19 @@ class Player {
     // A small font lives for one character, as the formula font stays selected.
     const LOGFONTW description = smallFontOf(style_.font);
     UniqueFont small(CreateFontIndirectW(&description));
-    Selection selected(dc_, small.get());
+    SelectedObject selected(dc_, small.get());
     TextOutW(dc_, item.at.x, item.at.y, reinterpret_cast<const wchar_t*>(&item.character), 1);
   }
 
   void operator()(const SignItem& item) const {
     if (!style_.signs || !memory_) return;
-    Selection selected(memory_.get(), style_.signs->get(item.sign));
+    SelectedObject selected(memory_.get(), style_.signs->get(item.sign));
     BitBlt(dc_, item.at.x, item.at.y, item.width, item.height, memory_.get(), 0, 0, SRCAND);
   }
 
   void operator()(const PolylineItem& item) const {
     if (item.points.empty()) return;
-    std::optional<Selection> pen;
+    std::optional<SelectedObject> pen;
     if (item.pen == PreviewPen::Frame) pen.emplace(dc_, framePen_.get());
     MoveToEx(dc_, item.points[0].x, item.points[0].y, nullptr);
     for (size_t i = 1; i < item.points.size(); ++i) LineTo(dc_, item.points[i].x, item.points[i].y);
@@ -153,7 +123,7 @@ SignSize GdiPreviewMetrics::signSize(PreviewSign sign) const {
 
 void renderPreview(HDC dc, const DisplayList& list, const PreviewStyle& style) {
   UniqueFont formula(CreateFontIndirectW(&style.font));
-  Selection font(dc, formula.get());
+  SelectedObject font(dc, formula.get());
   const int oldMode = SetBkMode(dc, OPAQUE);
   const COLORREF oldBackground = SetBkColor(dc, style.background);
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));

@@ -13,12 +13,6 @@
 
 namespace pendrix {
 
-using UniqueGdiObject = UniqueHandle<HGDIOBJ, DeleteObject>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
-using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
-using UniquePen = UniqueHandle<HPEN, DeleteObject>;
-using UniqueMemoryDc = UniqueHandle<HDC, DeleteDC>;
-
 // The three sign bitmaps; owned by the dialog, lent to each redraw.
 struct PreviewSigns {
   UniqueBitmap dot;    // resource 133

@@ -1,5 +1,5 @@
 // The shared COM object base: interface table, reference counting, module count,
-// and the table-driven IDispatch.
+// the table-driven IDispatch and the class factory.
 
 #include <gtest/gtest.h>
 
@@ -143,6 +143,16 @@ TEST(ComObject, InvokeConvertsArgumentsAndReportsFaults) {
   EXPECT_EQ(invoke(counter.get(), 2, DISPATCH_METHOD, {*word.get(), i4(2)}, &result), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(result.vt, VT_EMPTY);
   EXPECT_EQ(invoke(counter.get(), 2, DISPATCH_METHOD, {i4(1)}, &result), DISP_E_BADPARAMCOUNT);
+  // A put that names its value but passes none, and more names than arguments.
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS noValue{nullptr, &put, 0, 1};
+  EXPECT_EQ(counter->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYPUT, &noValue, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  VARIANT one = i4(1);
+  DISPID names[] = {DISPID_PROPERTYPUT, 0};
+  DISPPARAMS moreNames{&one, names, 1, 2};
+  EXPECT_EQ(counter->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &moreNames, &result, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
 
   // A method is not a property, an unknown DISPID is no member, a throwing handler
   // becomes an error code.
@@ -175,6 +185,98 @@ TEST(ComObject, ObjectArgumentsByValueByReferenceOrNone) {
   EXPECT_FALSE(holder->held);
   EXPECT_TRUE(deletedB);
   EXPECT_EQ(invoke(holder.get(), 3, DISPATCH_METHOD, {i4(5)}, nullptr), DISP_E_TYPEMISMATCH);
+}
+
+// Counts in a lock of its own, so that the test sees what the factory and its
+// objects hold without other tests' objects.
+struct TestLock {
+  static inline LONG count = 0;
+  static void lock() noexcept { ++count; }
+  static void unlock() noexcept { --count; }
+  static constexpr bool kCountsClassObjects = true;
+};
+
+// Answers IDispatch alone, from the base's own interface table.
+class Product final : public DispatchObject<Product> {
+ public:
+  static std::span<const DispatchMember<Product>> members() { return {}; }
+
+ private:
+  LockReference<TestLock> lock_;
+};
+
+TEST(ClassFactory, CreatesObjectsAndCountsThemInItsLock) {
+  enum class Mode { Make, Fail, Throw } mode = Mode::Make;
+  {
+    ComPtr<ClassFactory<TestLock>> factory = makeComObject<ClassFactory<TestLock>>([&mode] {
+      if (mode == Mode::Throw) throw std::runtime_error("constructor failed");
+      return mode == Mode::Make ? makeComObject<Product>() : ComPtr<Product>();
+    });
+    ASSERT_TRUE(factory);
+    EXPECT_EQ(TestLock::count, 1) << "a class object a client holds keeps a DLL loaded";
+    ComPtr<IUnknown> unknown;
+    ASSERT_EQ(factory->QueryInterface(IID_IUnknown, unknown.putVoid()), S_OK);
+    EXPECT_EQ(static_cast<IUnknown*>(static_cast<IClassFactory*>(factory.get())), unknown.get());
+
+    ComPtr<IDispatch> product;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, product.putVoid()), S_OK);
+    EXPECT_EQ(TestLock::count, 2);
+    ComPtr<IClassFactory> wrong;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, wrong.putVoid()), E_NOINTERFACE);
+    EXPECT_FALSE(wrong);
+    EXPECT_EQ(TestLock::count, 2) << "the object nobody took is gone";
+    EXPECT_EQ(factory->CreateInstance(unknown.get(), IID_IDispatch, wrong.putVoid()), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, nullptr), E_POINTER);
+
+    const struct {
+      Mode mode;
+      HRESULT hr;
+    } failures[] = {{Mode::Fail, E_OUTOFMEMORY}, {Mode::Throw, E_UNEXPECTED}};
+    for (const auto& failure : failures) {
+      SCOPED_TRACE(static_cast<int>(failure.mode));
+      mode = failure.mode;
+      void* out = &mode;
+      EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &out), failure.hr);
+      EXPECT_EQ(out, nullptr);
+    }
+
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(TestLock::count, 3);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    product.reset();
+    EXPECT_EQ(TestLock::count, 1);
+  }
+  EXPECT_EQ(TestLock::count, 0);
+}
+
+TEST(ClassFactory, ModuleAndServerProcessCountTheirOwn) {
+  const LONG before = Module::count();
+  {
+    ComPtr<ClassFactory<>> dll = makeComObject<ClassFactory<>>([] { return makeComObject<Product>(); });
+    EXPECT_EQ(Module::count(), before + 1);
+    EXPECT_EQ(Module::canUnloadNow(), S_FALSE);
+  }
+  EXPECT_EQ(Module::count(), before);
+
+  // A local server's registered class object must not keep the process alive; its
+  // last lock ends it.
+  static int ended = 0;
+  ServerProcess::onEnded([] { ++ended; });
+  ComPtr<ClassFactory<ServerProcess>> server =
+      makeComObject<ClassFactory<ServerProcess>>([] { return makeComObject<Product>(); });
+  EXPECT_EQ(server->LockServer(TRUE), S_OK);
+  EXPECT_EQ(server->LockServer(TRUE), S_OK);
+  EXPECT_EQ(server->LockServer(FALSE), S_OK);
+  EXPECT_EQ(ended, 0);
+  EXPECT_EQ(server->LockServer(FALSE), S_OK);
+  EXPECT_EQ(ended, 1);
+  ServerProcess::onEnded(nullptr);
+}
+
+TEST(ComObject, GuardedCallTurnsExceptionsIntoResults) {
+  EXPECT_EQ(guardedCall([] { return S_FALSE; }), S_FALSE);
+  EXPECT_EQ(guardedCall([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+  EXPECT_EQ(guardedCall([]() -> HRESULT { throw 42; }), E_UNEXPECTED);
 }
 
 }  // namespace

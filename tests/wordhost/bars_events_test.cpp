@@ -97,11 +97,11 @@ class HostBars : public ::testing::Test {
 
   // Sinks outlive the host's references to them.
   TestSink& makeSink(const IID& iid, TestSink::Answers answers) {
-    sinks.push_back(std::make_unique<TestSink>(iid, answers));
-    return *sinks.back();
+    sinks.push_back(makeComObject<TestSink>(iid, answers));
+    return *sinks.back().get();
   }
 
-  std::vector<std::unique_ptr<TestSink>> sinks;
+  std::vector<ComPtr<TestSink>> sinks;
   fs::path file;
   std::shared_ptr<HostState> state;
   ComPtr<IDispatch> app;
@@ -292,7 +292,7 @@ TEST_F(HostEvents, DoubleClickOnAFieldGoesToTheSinksAndCancelStopsTheHost) {
   ComPtr<IConnectionPoint> point = pointOf(app.get(), w::kIidApplicationEvents2);
   EXPECT_EQ(point->Unadvise(cookie + 100), CONNECT_E_NOCONNECTION);
   EXPECT_EQ(point->Unadvise(cookie), S_OK);
-  EXPECT_EQ(sink.references, 1u);
+  EXPECT_EQ(sink.references(), 1u);
   const int before = sink.calls;
   doubleClick(1);
   EXPECT_EQ(sink.calls, before);
@@ -317,9 +317,19 @@ TEST_F(HostEvents, SinksThatAnswerOnlyIDispatchAreConnectedAndOthersRefused) {
   DWORD cookie = 99;
   EXPECT_EQ(point->Advise(&deaf, &cookie), CONNECT_E_CANNOTCONNECT);
   EXPECT_EQ(cookie, 0u);
-  EXPECT_EQ(deaf.references, 1u);
+  EXPECT_EQ(deaf.references(), 1u);
   pointOf(app.get(), o::kIidCommandBarButtonEvents, &hr);
   EXPECT_EQ(hr, CONNECT_E_NOCONNECTION);
+
+  // The point's container is the application itself; objects that fire no events
+  // have no container.
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(point->GetConnectionPointContainer(container.put()), S_OK);
+  EXPECT_TRUE(sameObject(container.get(), app.get()));
+  ComPtr<IDispatch> selection = get(app.get(), L"Selection");
+  ASSERT_TRUE(selection);
+  pointOf(selection.get(), w::kIidApplicationEvents3, &hr);
+  EXPECT_EQ(hr, E_NOINTERFACE);
 }
 
 TEST_F(HostEvents, ClickReachesEverySinkOfTheButtonWithTheButtonAsCtrl) {
@@ -349,8 +359,8 @@ TEST_F(HostEvents, ClickReachesEverySinkOfTheButtonWithTheButtonAsCtrl) {
 
   // Deleting the button lets its sinks go.
   ASSERT_EQ(invoke(term.get(), L"Delete", DISPATCH_METHOD).hr, S_OK);
-  EXPECT_EQ(first.references, 1u);
-  EXPECT_EQ(second.references, 1u);
+  EXPECT_EQ(first.references(), 1u);
+  EXPECT_EQ(second.references(), 1u);
   EXPECT_FAILED(invoke(app.get(), L"ClickControl", DISPATCH_METHOD, argList(str(L"ZombTerm"))).hr);
 }
 

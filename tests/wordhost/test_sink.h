@@ -5,30 +5,35 @@
 #include <oaidl.h>
 
 #include <functional>
+#include <span>
 #include <utility>
+
+#include "win32/com_object.h"
 
 namespace pendrix::wordhost::testing {
 
 // An event sink as the add-in has them, or as a remote sink looks without a type
-// library (IDispatch only), or one that cannot take events at all.
-class TestSink final : public IDispatch {
+// library (IDispatch only), or one that cannot take events at all. The test keeps
+// one reference and reads the count to see that the host let go of the rest.
+class TestSink final : public DispatchWithoutTypeInfo<TestSink> {
  public:
   enum class Answers { EventInterface, DispatchOnly, UnknownOnly };
   TestSink(const IID& eventIid, Answers answers) : eventIid_(eventIid), answers_(answers) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    *out = nullptr;
-    const bool yes = iid == IID_IUnknown || (iid == IID_IDispatch && answers_ != Answers::UnknownOnly) ||
-                     (iid == eventIid_ && answers_ == Answers::EventInterface);
-    if (!yes) return E_NOINTERFACE;
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
+  static std::span<const InterfaceEntry<TestSink>> interfaces() {
+    static constexpr InterfaceEntry<TestSink> table[] = {interfaceEntry<TestSink, IDispatch>(IID_IUnknown)};
+    return table;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }  // lives on the test's stack
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  void* findInterface(REFIID iid) {
+    const bool yes = (iid == IID_IDispatch && answers_ != Answers::UnknownOnly) ||
+                     (iid == eventIid_ && answers_ == Answers::EventInterface);
+    return yes ? static_cast<IDispatch*>(this) : nullptr;
+  }
+  ULONG references() {
+    AddRef();
+    return Release();
+  }
+
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
@@ -41,7 +46,6 @@ class TestSink final : public IDispatch {
     return S_OK;
   }
 
-  ULONG references = 1;
   int calls = 0;
   DISPID lastId = 0;
   std::pair<VARTYPE, VARTYPE> argTypes{};

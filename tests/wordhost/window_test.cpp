@@ -35,11 +35,13 @@ void saveScreenshot(HWND window, const char* file) {
   const int width = rect.right, height = rect.bottom;
   if (width <= 0 || height <= 0) return;
   const HDC screen = GetDC(window);
-  const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+  {
+    const SelectedObject target(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  }
+  ReleaseDC(window, screen);
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
   header.biWidth = width;
@@ -49,23 +51,55 @@ void saveScreenshot(HWND window, const char* file) {
   header.biCompression = BI_RGB;
   const int stride = (width * 3 + 3) & ~3;
   std::vector<char> pixels(static_cast<size_t>(stride) * height);
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
   BITMAPFILEHEADER fileHeader{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
                               sizeof(BITMAPFILEHEADER) + sizeof header};
   std::ofstream out(file, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
   out.write(reinterpret_cast<const char*>(&header), sizeof header);
   out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, screen);
+}
+
+// Full, the cache starts afresh; the font the context holds at that moment must not
+// be one it deletes, or the font would stay behind, lost, for good.
+TEST(HostWindows, FontCacheNeverDeletesTheFontAContextHolds) {
+  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  ASSERT_TRUE(dc);
+  const HGDIOBJ original = GetCurrentObject(dc.get(), OBJ_FONT);
+  const HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+  std::vector<HFONT> handedOut;
+  {
+    FontCache cache;
+    const SelectedObject keep(dc.get(), stock);
+    for (size_t i = 0; i <= FontCache::kMaxFonts; ++i) {
+      const float size = 1.0f + 0.5f * static_cast<float>(i);
+      SCOPED_TRACE(size);
+      const HFONT font = cache.fontFor(dc.get(), size);
+      const HGDIOBJ current = GetCurrentObject(dc.get(), OBJ_FONT);
+      EXPECT_TRUE(cache.holds(current) || current == stock);
+      SelectObject(dc.get(), font);
+      EXPECT_EQ(cache.fontFor(dc.get(), size), font) << "found again, not made again";
+      EXPECT_LE(cache.size(), FontCache::kMaxFonts);
+      handedOut.push_back(font);
+    }
+    EXPECT_EQ(cache.size(), 1u) << "full, it started afresh";
+    for (size_t i = 0; i + 1 < handedOut.size(); ++i) {
+      SCOPED_TRACE(i);
+      if (handedOut[i] != handedOut.back()) EXPECT_EQ(GetObjectType(handedOut[i]), 0u) << "deleted, not left behind";
+    }
+  }
+  EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), original);
+  EXPECT_EQ(GetObjectType(handedOut.back()), 0u);
 }
 
 POINT centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
-  TestSink click(office::kIidCommandBarButtonEvents, TestSink::Answers::EventInterface);
-  TestSink doubleClick(word::kIidApplicationEvents2, TestSink::Answers::DispatchOnly);
+  const ComPtr<TestSink> sinks[] = {
+      makeComObject<TestSink>(office::kIidCommandBarButtonEvents, TestSink::Answers::EventInterface),
+      makeComObject<TestSink>(word::kIidApplicationEvents2, TestSink::Answers::DispatchOnly)};
+  TestSink& click = *sinks[0].get();
+  TestSink& doubleClick = *sinks[1].get();
   auto state = std::make_shared<HostState>();
   ComPtr<IDispatch> app = createApplication(state);
   BarData* bar = state->bars.addBar(u"VoZozu-Diror", office::kMsoBarFloating, false);
@@ -132,8 +166,8 @@ TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
   EXPECT_TRUE(closed);
   EXPECT_FALSE(IsWindow(main));
   state->disconnectAll();
-  EXPECT_EQ(click.references, 1u);
-  EXPECT_EQ(doubleClick.references, 1u);
+  EXPECT_EQ(click.references(), 1u);
+  EXPECT_EQ(doubleClick.references(), 1u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "fake_word.h"
 #include "recording_addin_ids.h"
 #include "win32/handles.h"
+#include "win32/late_binding.h"
 #include "test_support.h"
 
 namespace pendrix::wordhost {

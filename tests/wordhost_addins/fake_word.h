@@ -5,112 +5,76 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "win32/late_binding.h"
 #include "office_interfaces.h"
 #include "win32/com.h"
+#include "win32/com_object.h"
 
 namespace pendrix::wordhost::testing {
 
-// Reference-counted like any COM object, but the test owns one reference and reads
-// the count to see that nobody kept one.
+// The test owns one reference and reads the count to see that nobody kept one.
 template <typename Derived>
-class FakeDispatch : public IDispatch {
+class FakeDispatch : public DispatchObject<Derived> {
  public:
-  ULONG references() const { return references_; }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
+  ULONG references() {
+    this->AddRef();
+    return this->Release();
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete static_cast<Derived*>(this);
-    return left;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
-  }
-
- protected:
-  virtual ~FakeDispatch() = default;
-
- private:
-  ULONG references_ = 1;
 };
 
 class FakeSelection final : public FakeDispatch<FakeSelection> {
  public:
-  static constexpr DISPID kDispidTypeText = 100;
-
   std::vector<std::wstring> typed;
   HRESULT typeTextResult = S_OK;  // what TypeText answers; a failure records nothing
 
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
-    static constexpr DispatchName kNames[] = {{L"TypeText", kDispidTypeText}};
-    return lookupDispids(kNames, names, count, dispids);
+  static std::span<const DispatchMember<FakeSelection>> members() {
+    static constexpr DispatchMember<FakeSelection> table[] = {
+        {L"TypeText", word::kDispidTypeText, DISPATCH_METHOD, &FakeSelection::typeText}};
+    return table;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO*, UINT*) override {
-    if (dispid != kDispidTypeText || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-    if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-    if (params->rgvarg[0].vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+
+ private:
+  HRESULT typeText(DispatchCall& call) {
+    Variant text;
+    PENDRIX_RETURN_IF_FAILED(call.arg(0, VT_BSTR, text));
     if (FAILED(typeTextResult)) return typeTextResult;
-    const BSTR text = params->rgvarg[0].bstrVal;
-    typed.emplace_back(text ? text : L"", text ? SysStringLen(text) : 0);
-    if (result) VariantInit(result);
+    const BSTR value = text.get()->bstrVal;
+    typed.emplace_back(value ? value : L"", SysStringLen(value));
     return S_OK;
   }
 };
 
 class FakeApplication final : public FakeDispatch<FakeApplication> {
  public:
+  // Word's Name is reached by name; the fake's own number for it.
   static constexpr DISPID kDispidName = 1;
 
-  FakeApplication() : selection_(ComPtr<FakeSelection>::attach(new FakeSelection)) {}
+  FakeApplication() : selection_(makeComObject<FakeSelection>()) {}
 
   FakeSelection& selection() { return *selection_.get(); }
   bool hasSelection = true;  // false: Selection fails as Word's does without a document
 
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
-    static constexpr DispatchName kNames[] = {{L"Name", kDispidName}, {L"Selection", word::kDispidSelection}};
-    return lookupDispids(kNames, names, count, dispids);
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
-                                   EXCEPINFO*, UINT*) override {
-    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    switch (dispid) {
-      case kDispidName:
-        result->vt = VT_BSTR;
-        result->bstrVal = SysAllocString(L"Microsoft Word");
-        return S_OK;
-      case word::kDispidSelection:
-        if (!hasSelection) return E_FAIL;
-        selection_->AddRef();
-        result->vt = VT_DISPATCH;
-        result->pdispVal = selection_.get();
-        return S_OK;
-      default:
-        return DISP_E_MEMBERNOTFOUND;
-    }
+  static std::span<const DispatchMember<FakeApplication>> members() {
+    static constexpr DispatchMember<FakeApplication> table[] = {
+        {L"Name", kDispidName, DISPATCH_PROPERTYGET, &FakeApplication::name},
+        {L"Selection", word::kDispidSelection, DISPATCH_PROPERTYGET, &FakeApplication::selectionMember}};
+    return table;
   }
 
  private:
+  HRESULT name(DispatchCall& call) {
+    static constexpr wchar_t kName[] = L"Microsoft Word";
+    return call.returnText(kName, static_cast<UINT>(std::size(kName) - 1));
+  }
+  HRESULT selectionMember(DispatchCall& call) {
+    if (!hasSelection) return E_FAIL;
+    return call.returnValue(Variant::fromDispatch(selection_.get()));
+  }
+
   ComPtr<FakeSelection> selection_;
 };
 

@@ -12,6 +12,8 @@
 #include "class_registration.h"
 #include "fake_word.h"
 #include "win32/class_ids.h"
+#include "win32/late_binding.h"
+#include "symbol_app.h"
 #include "symbol_tool_core.h"
 #include "test_support.h"
 
@@ -87,12 +89,12 @@ HRESULT createTool(ComPtr<IDispatch>& tool) {
 }
 
 HRESULT setWordApplication(IDispatch* tool, Variant argument) {
-  return invokeDispid(tool, 2, DISPATCH_METHOD, argument.get(), 1, nullptr);
+  return invokeDispid(tool, kDispidSetWordApplication, DISPATCH_METHOD, argument.get(), 1, nullptr);
 }
 
 HWND toolWindow(IDispatch* tool) {
   Variant handle;
-  if (FAILED(invokeDispid(tool, 1, DISPATCH_PROPERTYGET, nullptr, 0, &handle)) || handle.get()->vt != VT_I4)
+  if (FAILED(invokeDispid(tool, kDispidWindowHandle, DISPATCH_PROPERTYGET, nullptr, 0, &handle)) || handle.get()->vt != VT_I4)
     return nullptr;
   return reinterpret_cast<HWND>(static_cast<LONG_PTR>(handle.get()->lVal));
 }
@@ -149,7 +151,7 @@ void saveScreenshot(HWND window, const std::wstring& path) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen));
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -157,11 +159,11 @@ void saveScreenshot(HWND window, const std::wstring& path) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (bitmap && bits) {
-    const HGDIOBJ old = SelectObject(memory, bitmap);
+    const SelectedObject target(memory.get(), bitmap.get());
     // The window belongs to another process: copy it from the screen (it is topmost).
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
     BITMAPFILEHEADER header = {};
     const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
@@ -176,10 +178,7 @@ void saveScreenshot(HWND window, const std::wstring& path) {
       WriteFile(file, bits, imageSize, &written, nullptr);
       CloseHandle(file);
     }
-    SelectObject(memory, old);
   }
-  if (bitmap) DeleteObject(bitmap);
-  DeleteDC(memory);
   ReleaseDC(nullptr, screen);
 }
 
@@ -240,12 +239,12 @@ TEST_F(SymbolToolServerTest, TypesClickedSymbolsIntoWordAndEndsWithTheLastRefere
   EXPECT_EQ(clickSymbol(tool.get(), Variant::fromString(L"Wurzel")), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(setWordApplication(tool.get(), Variant::fromI4(5)), DISP_E_TYPEMISMATCH);
   Variant handle = Variant::fromI4(0);
-  EXPECT_EQ(invokeDispid(tool.get(), 1, DISPATCH_PROPERTYPUT, handle.get(), 1, nullptr), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(invokeDispid(tool.get(), kDispidWindowHandle, DISPATCH_PROPERTYPUT, handle.get(), 1, nullptr), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(invokeDispid(tool.get(), 77, DISPATCH_METHOD, nullptr, 0, nullptr), DISP_E_MEMBERNOTFOUND);
   DISPID dispid = 0;
   EXPECT_EQ(dispidOf(tool.get(), L"Zeichne", &dispid), DISP_E_UNKNOWNNAME);
   ASSERT_HRESULT_SUCCEEDED(dispidOf(tool.get(), L"windowhandle", &dispid));
-  EXPECT_EQ(dispid, 1);
+  EXPECT_EQ(dispid, kDispidWindowHandle);
 
   const std::wstring log = callLog(tool.get());
   EXPECT_THAT(log, HasSubstr(L"SetWordApplication\nWindowHandle\nClickSymbol 0\nTypeText " + symbol(0) + L"\n"));
@@ -262,7 +261,7 @@ TEST_F(SymbolToolServerTest, TypesClickedSymbolsIntoWordAndEndsWithTheLastRefere
   VARIANT reference;
   reference.vt = VT_BYREF | VT_DISPATCH;
   reference.ppdispVal = &byReference;
-  ASSERT_HRESULT_SUCCEEDED(invokeDispid(tool.get(), 2, DISPATCH_METHOD, &reference, 1, nullptr));
+  ASSERT_HRESULT_SUCCEEDED(invokeDispid(tool.get(), kDispidSetWordApplication, DISPATCH_METHOD, &reference, 1, nullptr));
   ASSERT_HRESULT_SUCCEEDED(clickSymbol(tool.get(), Variant::fromI4(19)));
   EXPECT_EQ(selection.typed.back(), symbol(19));
 

@@ -224,7 +224,7 @@ HRESULT AddinLoader::connect(const AddinEntry& entry, int connectMode) {
   Connected addin;
   PENDRIX_RETURN_IF_FAILED(unknown.as(office::kIidDTExtensibility2, addin.extension));
   if (!addin.extension) return E_NOINTERFACE;
-  addin.instance = ComPtr<ComAddin>::attach(ComAddin::create(this, entry.progId, entry.description));
+  addin.instance = makeComObject<ComAddin>(this, entry.progId, entry.description);
   if (!addin.instance) return E_OUTOFMEMORY;
   addin.progId = entry.progId;
   // Room first: once the add-in is connected, keeping it must not fail.

@@ -73,10 +73,11 @@ void runMessageLoop() {
 
 int serve(SymbolTool& tool, HINSTANCE instance, bool embedding) {
   if (!tool.createWindow(instance)) return 1;
-  SymbolAppFactory factory(tool);
+  const ComPtr<ClassFactory<ServerProcess>> factory = makeSymbolAppFactory(tool);
+  if (!factory) return 1;
   DWORD cookie = 0;
-  if (embedding && FAILED(CoRegisterClassObject(toClsid(kSymbolAppId), &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
-                                                &cookie)))
+  if (embedding && FAILED(CoRegisterClassObject(toClsid(kSymbolAppId), factory.get(), CLSCTX_LOCAL_SERVER,
+                                                REGCLS_SINGLEUSE, &cookie)))
     return 1;
   if (embedding) tool.expectClientWithin(kClientPatienceMs);
   runMessageLoop();

@@ -10,9 +10,10 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include <atomic>
+#include <span>
 
 #include "symbol_tool.h"
+#include "win32/com_object.h"
 
 namespace pendrix::wordhost {
 
@@ -21,44 +22,24 @@ inline constexpr DISPID kDispidSetWordApplication = 2;
 inline constexpr DISPID kDispidCallLog = 3;
 inline constexpr DISPID kDispidClickSymbol = 4;
 
-class SymbolApp final : public IDispatch {
+class SymbolApp final : public DispatchObject<SymbolApp> {
  public:
-  // A new object with one reference, or null when out of memory.
-  static SymbolApp* create(SymbolTool& tool) noexcept;
+  explicit SymbolApp(SymbolTool& tool);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* dispids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
+  static std::span<const DispatchMember<SymbolApp>> members();
 
  private:
-  explicit SymbolApp(SymbolTool& tool);
-  ~SymbolApp();
-  HRESULT setWordApplication(DISPPARAMS* params, UINT* argError);
-  HRESULT clickSymbol(DISPPARAMS* params, UINT* argError);
+  HRESULT windowHandle(DispatchCall& call);
+  HRESULT setWordApplication(DispatchCall& call);
+  HRESULT callLog(DispatchCall& call);
+  HRESULT clickSymbol(DispatchCall& call);
 
-  std::atomic<ULONG> references_{1};
+  // The server process ends with the last object a client holds.
+  LockReference<ServerProcess> server_;
   SymbolTool& tool_;
 };
 
 // The class object COM asks for the tool's class.
-class SymbolAppFactory final : public IClassFactory {
- public:
-  explicit SymbolAppFactory(SymbolTool& tool) : tool_(tool) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on main's stack
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-
- private:
-  SymbolTool& tool_;
-};
+ComPtr<ClassFactory<ServerProcess>> makeSymbolAppFactory(SymbolTool& tool);
 
 }  // namespace pendrix::wordhost

@@ -152,15 +152,12 @@ LRESULT SymbolTool::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void SymbolTool::paint() {
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(window_, &paint);
-  if (!dc) return;
-  drawSymbols(dc);
-  EndPaint(window_, &paint);
+  const PaintDc dc(window_);
+  if (dc.get()) drawSymbols(dc.get());
 }
 
 void SymbolTool::drawSymbols(HDC dc) const {
-  const HGDIOBJ oldFont = font_ ? SelectObject(dc, font_.get()) : nullptr;
+  const SelectedObject font(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   for (size_t index = 0; index < symbols::kSymbols.size(); ++index) {
@@ -171,7 +168,6 @@ void SymbolTool::drawSymbols(HDC dc) const {
     const std::wstring text = symbolText(index);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
-  if (oldFont) SelectObject(dc, oldFont);
 }
 
 }  // namespace pendrix::wordhost

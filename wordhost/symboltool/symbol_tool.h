@@ -50,7 +50,7 @@ class SymbolTool {
   HRESULT typeIntoWord(const std::wstring& text);
 
   HWND window_ = nullptr;
-  UniqueHandle<HFONT, DeleteObject> font_;
+  UniqueFont font_;
   ComPtr<IDispatch> application_;
   symbols::CallLog log_;
   std::optional<size_t> pressed_;

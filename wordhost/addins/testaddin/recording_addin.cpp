@@ -5,17 +5,17 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <atomic>
 #include <iterator>
-#include <new>
+#include <span>
 #include <string>
 
 #include "class_registration.h"
-#include "win32/late_binding.h"
 #include "office_interfaces.h"
 #include "recording_addin_ids.h"
 #include "win32/com.h"
+#include "win32/com_object.h"
 #include "win32/handles.h"
+#include "win32/late_binding.h"
 
 namespace {
 
@@ -45,7 +45,6 @@ const AddinClass kClasses[] = {
 };
 
 HMODULE gModule = nullptr;
-std::atomic<long> gLocks{0};  // live objects and server locks
 
 void appendLog(const std::wstring& line) {
   wchar_t path[MAX_PATH];
@@ -85,46 +84,21 @@ std::wstring textOf(IDispatch* object, const wchar_t* name) {
   return text.str();
 }
 
-class RecordingAddin final : public office::IDTExtensibility2 {
+// Word calls the add-in through the vtable; its dispatch side answers no names.
+class RecordingAddin final : public DispatchObject<RecordingAddin, office::IDTExtensibility2> {
  public:
-  explicit RecordingAddin(const AddinClass& type) : type_(type) { ++gLocks; }
+  explicit RecordingAddin(const AddinClass& type) : type_(type) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
+  static std::span<const DispatchMember<RecordingAddin>> members() { return {}; }
+  // One class stands for an add-in that lacks the interface.
+  void* findInterface(REFIID iid) {
     const bool extensibility = iid == office::kIidDTExtensibility2 && type_.behaviour != Behaviour::NoExtensibility;
-    if (iid != IID_IUnknown && iid != IID_IDispatch && !extensibility) return E_NOINTERFACE;
-    *out = static_cast<office::IDTExtensibility2*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
-  // Word calls the add-in through the vtable; its dispatch side is not used here.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return DISP_E_MEMBERNOTFOUND;
+    return extensibility ? static_cast<office::IDTExtensibility2*>(this) : nullptr;
   }
 
   HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int connectMode, IDispatch* addInInst,
                                          SAFEARRAY** custom) override {
-    return guarded([&] {
+    return guardedCall([&] {
       record(L"OnConnection mode=" + std::to_wstring(connectMode) + L" app=" + (application ? L"yes" : L"no") +
              L" name=" + textOf(application, L"Name") + L" inst=" + textOf(addInInst, L"ProgId") + L" " +
              describeCustom(custom));
@@ -135,7 +109,7 @@ class RecordingAddin final : public office::IDTExtensibility2 {
     });
   }
   HRESULT STDMETHODCALLTYPE OnDisconnection(int removeMode, SAFEARRAY** custom) override {
-    return guarded([&] {
+    return guardedCall([&] {
       record(L"OnDisconnection mode=" + std::to_wstring(removeMode) + L" " + describeCustom(custom));
       application_.reset();
       instance_.reset();
@@ -143,42 +117,33 @@ class RecordingAddin final : public office::IDTExtensibility2 {
     });
   }
   HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) override {
-    return guarded([&] {
+    return guardedCall([&] {
       record(L"OnAddInsUpdate " + describeCustom(custom));
       return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) override {
-    return guarded([&] {
+    return guardedCall([&] {
       record(L"OnStartupComplete " + describeCustom(custom));
       if (type_.behaviour == Behaviour::UnloadItself) return unloadItself();
       return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override {
-    return guarded([&] {
+    return guardedCall([&] {
       record(L"OnBeginShutdown " + describeCustom(custom));
       return S_OK;
     });
   }
 
  private:
+  friend class ComObject<RecordingAddin, office::IDTExtensibility2>;
   ~RecordingAddin() {
-    try {
+    // A lost log line is all that can go wrong here.
+    guardedCall([&] {
       record(L"Released");
-    } catch (...) {
-      // A lost log line is all.
-    }
-    --gLocks;
-  }
-
-  template <typename Call>
-  static HRESULT guarded(Call call) noexcept {
-    try {
-      return call();
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+      return S_OK;
+    });
   }
 
   void record(const std::wstring& what) const { appendLog(std::wstring(type_.progId) + L" " + what); }
@@ -195,52 +160,10 @@ class RecordingAddin final : public office::IDTExtensibility2 {
   }
 
   const AddinClass& type_;
-  std::atomic<ULONG> references_{1};
+  ModuleReference module_;
   ComPtr<IDispatch> application_;
   ComPtr<IDispatch> instance_;
 };
-
-class ClassFactory final : public IClassFactory {
- public:
-  explicit ClassFactory(const AddinClass& type) : type_(type) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  // The factories are static: their references do not decide their life.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    RecordingAddin* addin = new (std::nothrow) RecordingAddin(type_);
-    if (!addin) return E_OUTOFMEMORY;
-    const HRESULT hr = addin->QueryInterface(iid, out);
-    addin->Release();
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock)
-      ++gLocks;
-    else
-      --gLocks;
-    return S_OK;
-  }
-
- private:
-  const AddinClass& type_;
-};
-
-ClassFactory gFactories[] = {ClassFactory(kClasses[0]), ClassFactory(kClasses[1]), ClassFactory(kClasses[2]),
-                             ClassFactory(kClasses[3]), ClassFactory(kClasses[4])};
-static_assert(std::size(gFactories) == std::size(kClasses));
 
 HRESULT registerClass(const AddinClass& type, const std::wstring& modulePath) {
   const std::wstring classKey = std::wstring(L"CLSID\\") + type.key;
@@ -273,34 +196,29 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  for (size_t i = 0; i < std::size(kClasses); ++i) {
-    if (kClasses[i].clsid == clsid) return gFactories[i].QueryInterface(iid, out);
+  for (const AddinClass& type : kClasses) {
+    if (type.clsid != clsid) continue;
+    const auto factory = makeComObject<ClassFactory<>>([&type] { return makeComObject<RecordingAddin>(type); });
+    return factory ? factory->QueryInterface(iid, out) : E_OUTOFMEMORY;
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-STDAPI DllCanUnloadNow() { return gLocks == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return Module::canUnloadNow(); }
 
 STDAPI DllRegisterServer() {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(gModule, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return E_UNEXPECTED;
-  try {
-    for (const AddinClass& type : kClasses) {
-      const HRESULT hr = registerClass(type, path);
-      if (FAILED(hr)) return hr;
-    }
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+  return guardedCall([&] {
+    for (const AddinClass& type : kClasses) PENDRIX_RETURN_IF_FAILED(registerClass(type, path));
+    return S_OK;
+  });
 }
 
 STDAPI DllUnregisterServer() {
-  try {
+  return guardedCall([] {
     for (const AddinClass& type : kClasses) unregisterClass(type);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
