@@ -6,8 +6,9 @@
 //
 //   letter        in a number token (a run of digits and these letters)
 //   ------------  ---------------------------------------------------------------
-//   digits        the token's maximum, digit by digit; 0 stays 0; a token ending in a
-//                 superscript cell keeps its number (an exponent)
+//   digits        the token's maximum, digit by digit, with s read as 8 and every other
+//                 letter as 9; 0 stays 0; a token ending in a superscript cell keeps its
+//                 number (an exponent)
 //   i, k          digit limit at the letter's position; the draw favours low numbers;
 //                 i writes the number right-aligned
 //   I, J          numerator and denominator of one drawn fraction pair
@@ -22,7 +23,6 @@
 //   u             the number as written (also ends the maximum's digits)
 //   T, U          numbers the exercise command raises until a quotient is whole
 //   L, G          numbers the exercise command sets to make an equation hold
-//   s (maximum)   stands for the digit 8 in the maximum; every other letter for 9
 //
 //   placeholder   outside number tokens
 //   ------------  ---------------------------------------------------------------
@@ -33,8 +33,21 @@
 //   f             x or t, the same for every f of the exercise
 //   g             x or t, alternating from one g to the next
 //
-// The value kinds of the unknown and the parameter (PARAX__, PARAT__) are the
-// ValueKind codes of exercises/exercise_random.h.
+//   value kind    PARAX__ / PARAT__: how the unknown's and the parameter's values are
+//                 drawn (ValueKind in exercises/exercise_random.h); any other code gives 1
+//   ------------  ---------------------------------------------------------------
+//   0             -99999999 to 99999999               kWideInteger
+//   1, 2, 3       0 to 9, 1 to 9, -9 to 9             kDigit, kNonZeroDigit, kSignedDigit
+//   4, 5, 6       0 to 20, 1 to 20, -20 to 20         kUpTo20, kOneTo20, kSignedUpTo20
+//   7, 8, 9       0 to 99, 1 to 99, -99 to 99         kUpTo99, kOneTo99, kSignedUpTo99
+//   10, 11        1 to 999, -999 to 999               kOneTo999, kSignedUpTo999
+//   12            one of the 27 proper fractions      kProperFraction
+//   13            the same, negative in half          kSignedProperFraction
+//   14            0 to 9, or one of the 54 fractions  kDigitOrFraction
+//   15            -9 to 9, or one of the 54 fractions or its negative
+//                                                     kSignedDigitOrFraction
+//   16            1000 to 999999; its equation holds as left > right
+//                                                     kLargeInteger
 
 #include <array>
 #include <cstdint>

@@ -41,27 +41,27 @@ class ExerciseRandom {
 // Mode 0 draws evenly; mode 1 favours the lower half, mode 2 the middle third.
 int64_t RandomInRange(ExerciseRandom& random, int64_t lo, int64_t hi, int mode);
 
-// The codes of PARAX__ and PARAT__ in an exercise file: how the unknown's and the
-// parameter's values are drawn. A file may hold any number; every other one draws 1.
+// The codes of PARAX__ and PARAT__ in an exercise file (the table beside the generator,
+// exercises/exercise_generator.h, says what each draws). A file may hold any number.
 enum ValueKind : int {
-  kUnsetKind = -1,              // 1 (a file without PARAX__ or PARAT__)
-  kWideInteger = 0,             // integer in -99999999 to 99999999
-  kDigit = 1,                   // 0 to 9
-  kNonZeroDigit = 2,            // 1 to 9
-  kSignedDigit = 3,             // -9 to 9
-  kUpTo20 = 4,                  // 0 to 20
-  kOneTo20 = 5,                 // 1 to 20
-  kSignedUpTo20 = 6,            // -20 to 20
-  kUpTo99 = 7,                  // 0 to 99
-  kOneTo99 = 8,                 // 1 to 99
-  kSignedUpTo99 = 9,            // -99 to 99
-  kOneTo999 = 10,               // 1 to 999
-  kSignedUpTo999 = 11,          // -999 to 999
-  kProperFraction = 12,         // one of the 27 proper fractions
-  kSignedProperFraction = 13,   // a proper fraction, negative in about half the draws
-  kDigitOrFraction = 14,        // 0 to 9, or one of the 54 fractions
-  kSignedDigitOrFraction = 15,  // -9 to 9, or one of the 54 fractions or its negative
-  kLargeInteger = 16,           // 1000 to 999999; its equations hold as left > right
+  kUnsetKind = -1,
+  kWideInteger = 0,
+  kDigit = 1,
+  kNonZeroDigit = 2,
+  kSignedDigit = 3,
+  kUpTo20 = 4,
+  kOneTo20 = 5,
+  kSignedUpTo20 = 6,
+  kUpTo99 = 7,
+  kOneTo99 = 8,
+  kSignedUpTo99 = 9,
+  kOneTo999 = 10,
+  kSignedUpTo999 = 11,
+  kProperFraction = 12,
+  kSignedProperFraction = 13,
+  kDigitOrFraction = 14,
+  kSignedDigitOrFraction = 15,
+  kLargeInteger = 16,
 };
 
 struct DrawnValue {
