@@ -8,18 +8,10 @@
 #include <string>
 
 #include "win32/class_ids.h"
+#include "win32/clsid.h"
 #include "win32/handles.h"
 
 namespace pendrix::wordhost {
-
-inline CLSID toClsid(const ClassId& id) {
-  CLSID clsid;
-  clsid.Data1 = id.data1;
-  clsid.Data2 = id.data2;
-  clsid.Data3 = id.data3;
-  for (int i = 0; i < 8; ++i) clsid.Data4[i] = id.data4[i];
-  return clsid;
-}
 
 inline LSTATUS setRegistryText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
   UniqueHkey key;
