@@ -434,6 +434,12 @@ class ApplicationObject final : public DispatchObject {
     faults.push_back(std::move(rule));
     return S_OK;
   }
+  // Sinks of the application and of every button, so a test can see an add-in let go.
+  HRESULT connectedSinks(Invocation& call) {
+    size_t count = state().applicationSinks.entries.size();
+    for (const auto& [button, sinks] : state().buttonSinks) count += sinks.entries.size();
+    return call.returnInt(static_cast<long>(count));
+  }
   HRESULT loadAddins(Invocation& call) { return state().hooks ? state().hooks->loadAddins() : E_NOTIMPL; }
   HRESULT unloadAddin(Invocation& call) {
     std::u16string progId;
@@ -464,6 +470,7 @@ class ApplicationObject final : public DispatchObject {
         {u"FailMember", kDispidFailMember, kMethod, u"Member,Result", WORDHOST_BIND(ApplicationObject, failMember)},
         {u"LoadAddins", kDispidLoadAddins, kMethod, u"", WORDHOST_BIND(ApplicationObject, loadAddins)},
         {u"UnloadAddin", kDispidUnloadAddin, kMethod, u"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},
+        {u"ConnectedSinks", kDispidConnectedSinks, kGet, u"", WORDHOST_BIND(ApplicationObject, connectedSinks)},
     };
     return kMembers;
   }
