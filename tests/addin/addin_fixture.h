@@ -105,21 +105,20 @@ inline void unregisterCompanions() {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey(kSymbolAppKey).c_str());
 }
 
-// The texts of a dialog's static controls, joined by new lines.
+inline BOOL CALLBACK appendStaticText(HWND child, LPARAM param) {
+  wchar_t name[32] = {};
+  GetClassNameW(child, name, 32);
+  if (lstrcmpiW(name, L"Static") == 0) {
+    wchar_t buffer[512] = {};
+    if (GetWindowTextW(child, buffer, 512) > 0) *reinterpret_cast<std::wstring*>(param) += buffer;
+  }
+  return TRUE;
+}
+
+// The texts of a dialog's static controls, one after the other.
 inline std::wstring dialogText(HWND dialog) {
   std::wstring text;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t name[32] = {};
-        GetClassNameW(child, name, 32);
-        if (lstrcmpiW(name, L"Static") == 0) {
-          wchar_t buffer[512] = {};
-          if (GetWindowTextW(child, buffer, 512) > 0) *reinterpret_cast<std::wstring*>(param) += buffer;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
+  EnumChildWindows(dialog, appendStaticText, reinterpret_cast<LPARAM>(&text));
   return text;
 }
 

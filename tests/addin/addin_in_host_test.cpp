@@ -198,23 +198,25 @@ TEST_F(AddinInHost, LoadedAfterStartItBuildsTheBarAtOnceAndUnloadingDeletesIt) {
   EXPECT_EQ(hints.texts().size(), 1u);
 }
 
-// The window of the test assistant's process, owned by whom.
+struct StubSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK matchStubWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<StubSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner == search->processId && lstrcmpW(name, L"PendrixAssistantStub") == 0) search->found = window;
+  return search->found == nullptr;
+}
+
+// The window of the test assistant's process.
 HWND stubWindow(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    HWND found;
-  } search{processId, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == s->processId && lstrcmpW(name, L"PendrixAssistantStub") == 0) s->found = window;
-        return s->found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  StubSearch search{processId, nullptr};
+  EnumWindows(matchStubWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

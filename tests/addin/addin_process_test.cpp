@@ -11,6 +11,7 @@
 
 #include "addin_fixture.h"
 #include "office_interfaces.h"
+#include "support/window_picture.h"
 #include "win32/com.h"
 #include "win32/late_binding.h"
 
@@ -90,27 +91,29 @@ bool waitUntilConnected(IDispatch* app) {
   return false;
 }
 
+struct WindowSearch {
+  DWORD processId;  // 0: any process
+  const wchar_t* className;
+  const wchar_t* caption;
+  HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t text[128] = {};
+  if (s->processId && owner != s->processId) return TRUE;
+  if (s->className && (GetClassNameW(window, text, 128), lstrcmpW(text, s->className) != 0)) return TRUE;
+  if (s->caption && (GetWindowTextW(window, text, 128), lstrcmpW(text, s->caption) != 0)) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
 // A top-level window of another process, by class or caption.
 HWND windowOf(DWORD processId, const wchar_t* className, const wchar_t* caption = nullptr) {
-  struct Search {
-    DWORD processId;
-    const wchar_t* className;
-    const wchar_t* caption;
-    HWND found;
-  } search{processId, className, caption, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t text[128] = {};
-        if (s->processId && owner != s->processId) return TRUE;
-        if (s->className && (GetClassNameW(window, text, 128), lstrcmpW(text, s->className) != 0)) return TRUE;
-        if (s->caption && (GetWindowTextW(window, text, 128), lstrcmpW(text, s->caption) != 0)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, className, caption, nullptr};
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -172,6 +175,10 @@ TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwne
   const HWND first = waitForWindow(assistants[0], L"PendrixAssistantStub");
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GetWindow(first, GW_OWNER), word);
+  // The screen: Word's window with its bar, the assistant over it.
+  Sleep(300);
+  const wchar_t* picture = sizeof(void*) == 8 ? L"\\addin-assistant-over-host.bmp" : L"\\addin-assistant-over-host-32.bmp";
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + picture));
 
   // A second click replaces the first assistant, whose process ends.
   EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);

@@ -113,16 +113,24 @@ class StubAssistant final : public DispatchObject<StubAssistant> {
   }
 };
 
+void CALLBACK endIdleServer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+
 HWND createWindow(HINSTANCE instance) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.hInstance = instance;
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  // Grey with a caption inside, so that a picture of the screen shows it over Word.
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNSHADOW + 1);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.lpszClassName = L"PendrixAssistantStub";
   RegisterClassW(&windowClass);
-  return CreateWindowExW(0, windowClass.lpszClassName, L"Assistent (Testserver)", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                         420, 260, 320, 160, nullptr, nullptr, instance, nullptr);
+  const HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, windowClass.lpszClassName, L"Assistent (Testserver)",
+                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 420, 260, 320, 160, nullptr, nullptr, instance,
+                                      nullptr);
+  if (window)
+    CreateWindowExW(0, L"STATIC", L"Assistent (Testserver)", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 50, 280, 20, window,
+                    nullptr, instance, nullptr);
+  return window;
 }
 
 }  // namespace
@@ -144,7 +152,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         SUCCEEDED(CoRegisterClassObject(toClsid(kAssistantAppId), static_cast<IClassFactory*>(factory.get()),
                                         CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie))) {
       // A server nobody asks for an object ends by itself.
-      gIdleTimer = SetTimer(nullptr, 0, 30000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+      gIdleTimer = SetTimer(nullptr, 0, 30000, endIdleServer);
       MSG message;
       while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "addin_fixture.h"
@@ -171,6 +172,129 @@ TEST(AddinDispatch, ServesItsFiveMembersWithoutATypeLibrary) {
   addin.reset();
   Tarnel::call("DllUnregisterServer");
   CoFreeUnusedLibraries();
+}
+
+// Office's add-in designer type library as far as the add-in uses it: the dual
+// IDTExtensibility2 with its five methods, written and registered for the test.
+constexpr GUID kDesignerLibrary = {0xAC0714F2, 0x3D04, 0x11D1, {0xAE, 0x7D, 0x00, 0xA0, 0xC9, 0x0F, 0x26, 0xF4}};
+constexpr SYSKIND kOwnSystem = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
+HRESULT writeDesignerLibrary(const std::wstring& path) {
+  ComPtr<ICreateTypeLib2> library;
+  PENDRIX_RETURN_IF_FAILED(CreateTypeLib2(kOwnSystem, path.c_str(), library.put()));
+  PENDRIX_RETURN_IF_FAILED(library->SetGuid(kDesignerLibrary));
+  PENDRIX_RETURN_IF_FAILED(library->SetVersion(1, 0));
+  PENDRIX_RETURN_IF_FAILED(library->SetName(const_cast<LPOLESTR>(L"AddInDesignerObjects")));
+  ComPtr<ICreateTypeInfo> created;
+  PENDRIX_RETURN_IF_FAILED(
+      library->CreateTypeInfo(const_cast<LPOLESTR>(L"_IDTExtensibility2"), TKIND_INTERFACE, created.put()));
+  PENDRIX_RETURN_IF_FAILED(created->SetGuid(office::kIidDTExtensibility2));
+  PENDRIX_RETURN_IF_FAILED(created->SetTypeFlags(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION));
+  ComPtr<ITypeLib> stdole;
+  PENDRIX_RETURN_IF_FAILED(LoadRegTypeLib(IID_StdOle, 2, 0, LOCALE_NEUTRAL, stdole.put()));
+  ComPtr<ITypeInfo> dispatch;
+  PENDRIX_RETURN_IF_FAILED(stdole->GetTypeInfoOfGuid(IID_IDispatch, dispatch.put()));
+  HREFTYPE base = 0;
+  PENDRIX_RETURN_IF_FAILED(created->AddRefTypeInfo(dispatch.get(), &base));
+  PENDRIX_RETURN_IF_FAILED(created->AddImplType(0, base));
+
+  TYPEDESC variant{};
+  variant.vt = VT_VARIANT;
+  TYPEDESC array{};
+  array.vt = VT_SAFEARRAY;
+  array.lptdesc = &variant;
+  TYPEDESC arrayPointer{};
+  arrayPointer.vt = VT_PTR;
+  arrayPointer.lptdesc = &array;
+  auto element = [](VARTYPE type, TYPEDESC* inner = nullptr) {
+    ELEMDESC out{};
+    out.tdesc.vt = type;
+    if (inner) out.tdesc = *inner;
+    out.paramdesc.wParamFlags = PARAMFLAG_FIN;
+    return out;
+  };
+  ELEMDESC connection[] = {element(VT_DISPATCH), element(VT_I4), element(VT_DISPATCH), element(0, &arrayPointer)};
+  ELEMDESC disconnection[] = {element(VT_I4), element(0, &arrayPointer)};
+  ELEMDESC customOnly[] = {element(0, &arrayPointer)};
+  struct Method {
+    const wchar_t* names[5];
+    ELEMDESC* parameters;
+    short count;
+  };
+  const Method methods[] = {
+      {{L"OnConnection", L"Application", L"ConnectMode", L"AddInInst", L"custom"}, connection, 4},
+      {{L"OnDisconnection", L"RemoveMode", L"custom"}, disconnection, 2},
+      {{L"OnAddInsUpdate", L"custom"}, customOnly, 1},
+      {{L"OnStartupComplete", L"custom"}, customOnly, 1},
+      {{L"OnBeginShutdown", L"custom"}, customOnly, 1},
+  };
+  for (UINT index = 0; index < std::size(methods); ++index) {
+    FUNCDESC function{};
+    function.memid = static_cast<MEMBERID>(index + 1);
+    function.funckind = FUNC_PUREVIRTUAL;
+    function.invkind = INVOKE_FUNC;
+    function.callconv = CC_STDCALL;
+    function.cParams = methods[index].count;
+    function.lprgelemdescParam = methods[index].parameters;
+    function.elemdescFunc.tdesc.vt = VT_HRESULT;
+    PENDRIX_RETURN_IF_FAILED(created->AddFuncDesc(index, &function));
+    PENDRIX_RETURN_IF_FAILED(created->SetFuncAndParamNames(index, const_cast<LPOLESTR*>(methods[index].names),
+                                                           methods[index].count + 1));
+  }
+  PENDRIX_RETURN_IF_FAILED(created->LayOut());
+  PENDRIX_RETURN_IF_FAILED(library->SaveAllChanges());
+  ComPtr<ITypeLib> written;
+  PENDRIX_RETURN_IF_FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, written.put()));
+  return RegisterTypeLib(written.get(), const_cast<LPOLESTR>(path.c_str()), nullptr);
+}
+
+TEST(AddinDispatch, ComesFromTheDesignerTypeLibraryWhenItIsRegistered) {
+  const std::wstring path = uniqueTempFile(L"tlb");
+  ASSERT_EQ(writeDesignerLibrary(path), S_OK);
+  ComPtr<IDispatch> addin;
+  ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+  ASSERT_EQ(CoCreateInstance(toClsid(kZombAddinId), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, addin.putVoid()),
+            S_OK);
+  UINT count = 0;
+  EXPECT_EQ(addin->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 1u);
+  ComPtr<ITypeInfo> info;
+  ASSERT_EQ(addin->GetTypeInfo(0, 0, info.put()), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(info->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->guid, office::kIidDTExtensibility2);
+  info->ReleaseTypeAttr(attributes);
+  LPOLESTR name = const_cast<LPOLESTR>(L"OnBeginShutdown");
+  DISPID dispid = 0;
+  EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), S_OK);
+  EXPECT_EQ(dispid, 5);
+  // Word's call through the type information reaches the add-in's own method.
+  SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
+  argument.pparray = &custom;
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  EXPECT_EQ(addin->Invoke(3, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  SafeArrayDestroy(custom);
+  addin.reset();
+  EXPECT_EQ(UnRegisterTypeLib(kDesignerLibrary, 1, 0, LOCALE_NEUTRAL, kOwnSystem), S_OK);
+  DeleteFileW(path.c_str());
+  Tarnel::call("DllUnregisterServer");
+}
+
+TEST_F(Registration, GoesToTheRegistryViewOfItsBitness) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+  const bool is64 = sizeof(void*) == 8;
+  EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), is64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY));
+  if (is64 || wow64) {
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), is64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY))
+        << "the other bitness's Word must not find this file";
+  }
+  // Word's add-in key is shared: both bitnesses of Word read it.
+  EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kAddinKey, is64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY));
 }
 
 std::wstring versionString(const std::vector<BYTE>& data, const wchar_t* name) {

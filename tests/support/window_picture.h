@@ -1,7 +1,7 @@
 #pragma once
-// A picture of a window of this process (its client area with its children), saved
-// as a BMP beside the test for a person to look at. Under Wine the screen does not
-// show other processes' windows, so a picture is taken where the window lives.
+// A picture of a window's client area with its children (or of the whole screen,
+// given the desktop window), saved as a BMP beside the test for a person to look at.
+// 24 bits a pixel: a 32-bit BMP's unused alpha byte makes viewers show it blank.
 
 #include <windows.h>
 
@@ -27,9 +27,10 @@ inline bool saveWindowPicture(HWND window, const std::wstring& path) {
   header.biWidth = width;
   header.biHeight = height;
   header.biPlanes = 1;
-  header.biBitCount = 32;
+  header.biBitCount = 24;
   header.biCompression = BI_RGB;
-  std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+  const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  std::vector<unsigned char> pixels(stride * height);
   const bool copied = GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
                                 DIB_RGB_COLORS) == height;
   DeleteObject(bitmap);
