@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every suite: native, native with sanitizers, the fuzz
-# targets briefly, and the Windows build under Wine. Exits non-zero on any failure.
+# targets briefly, the Windows build under Wine, and the 32-bit add-in's tests under
+# Wine. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-machine.sh || exit 1
@@ -25,6 +26,7 @@ step native suite native
 step native-asan suite native-asan
 step fuzz bash scripts/fuzz.sh
 step win64 bash scripts/wine-tests.sh
+step win32-x86 env PENDRIX_WINE_PRESET=win32-x86 bash scripts/wine-tests.sh -R 'addin_tests|tarnel_file'
 
 if ((${#failed[@]})); then
   echo "FAILED: ${failed[*]}"

@@ -1,16 +1,17 @@
 #pragma once
-// The assistant's automation members ("Pendrix.Application"), by DISPID. The add-in
-// knows the assistant by its class id and these six numbers alone.
+// The assistant's automation members by DISPID. The add-in calls them by number and
+// the assistant serves them under these numbers; both include this one header.
 
 #include <windows.h>
+#include <oaidl.h>
 
-namespace pendrix::assistant {
+namespace pendrix::assistant_dispid {
 
-inline constexpr DISPID kDispidWindowHandle = 1;        // property, VT_I4
-inline constexpr DISPID kDispidWordWindowHandle = 2;    // property, VT_I4
-inline constexpr DISPID kDispidCursorXPos = 3;          // property, VT_I4
-inline constexpr DISPID kDispidCursorYPos = 4;          // property, VT_I4
-inline constexpr DISPID kDispidSetWordApplication = 5;  // method (VT_DISPATCH), returns VT_I4 0
-inline constexpr DISPID kDispidSetWordField = 6;        // method (VT_DISPATCH), returns VT_I4 0
+inline constexpr DISPID kWindowHandle = 1;       // property get: the main window as VT_I4
+inline constexpr DISPID kWordWindowHandle = 2;   // property put: Word's main window as VT_I4
+inline constexpr DISPID kCursorXPos = 3;         // property put: cursor x on the screen
+inline constexpr DISPID kCursorYPos = 4;         // property put: cursor y on the screen
+inline constexpr DISPID kSetWordApplication = 5; // method: Word's application object
+inline constexpr DISPID kSetWordField = 6;       // method: the Word field to edit
 
-}  // namespace pendrix::assistant
+}  // namespace pendrix::assistant_dispid

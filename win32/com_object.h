@@ -244,6 +244,12 @@ class DispatchCall {
     if (!unknown) return S_OK;
     return SUCCEEDED(unknown->QueryInterface(IID_IDispatch, out.putVoid())) ? S_OK : DISP_E_TYPEMISMATCH;
   }
+  // Argument `index` as the caller passed it, for by-reference results such as an
+  // event's Cancel flag; null when absent.
+  VARIANT* rawArg(UINT index) const {
+    if (!params_ || !params_->rgvarg || index >= count()) return nullptr;
+    return &params_->rgvarg[params_->cArgs - 1 - index];
+  }
   // The value of a property put: the argument named DISPID_PROPERTYPUT.
   HRESULT putValue(VARTYPE type, Variant& out) const {
     // A put without its value has the wrong number of arguments.

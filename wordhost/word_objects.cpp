@@ -440,6 +440,12 @@ class ApplicationObject final : public DispatchObject {
     faults.push_back(std::move(rule));
     return S_OK;
   }
+  // Sinks of the application and of every button, so a test can see an add-in let go.
+  HRESULT connectedSinks(Invocation& call) {
+    size_t count = state().applicationSinks.entries.size();
+    for (const auto& [button, sinks] : state().buttonSinks) count += sinks.entries.size();
+    return call.returnInt(static_cast<long>(count));
+  }
   HRESULT loadAddins(Invocation& call) { return state().hooks ? state().hooks->loadAddins() : E_NOTIMPL; }
   HRESULT unloadAddin(Invocation& call) {
     std::u16string progId;
@@ -471,6 +477,7 @@ class ApplicationObject final : public DispatchObject {
         {L"FailMember", kDispidFailMember, kMethod, L"Member,Result", WORDHOST_BIND(ApplicationObject, failMember)},
         {L"LoadAddins", kDispidLoadAddins, kMethod, L"", WORDHOST_BIND(ApplicationObject, loadAddins)},
         {L"UnloadAddin", kDispidUnloadAddin, kMethod, L"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},
+        {L"ConnectedSinks", kDispidConnectedSinks, kGet, L"", WORDHOST_BIND(ApplicationObject, connectedSinks)},
     };
     return kMembers;
   }

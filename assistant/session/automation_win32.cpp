@@ -61,15 +61,15 @@ std::span<const InterfaceEntry<CPendrixDlgAutoProxy>> CPendrixDlgAutoProxy::inte
 }
 
 std::span<const DispatchMember<CPendrixDlgAutoProxy>> CPendrixDlgAutoProxy::members() {
-  using namespace assistant;
+  using namespace assistant_dispid;
   constexpr WORD kProperty = DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT;
   static constexpr DispatchMember<CPendrixDlgAutoProxy> table[] = {
-      {L"WindowHandle", kDispidWindowHandle, kProperty, &CPendrixDlgAutoProxy::windowHandle},
-      {L"WordWindowHandle", kDispidWordWindowHandle, kProperty, &CPendrixDlgAutoProxy::wordWindowHandle},
-      {L"CursorXPos", kDispidCursorXPos, kProperty, &CPendrixDlgAutoProxy::cursorXPos},
-      {L"CursorYPos", kDispidCursorYPos, kProperty, &CPendrixDlgAutoProxy::cursorYPos},
-      {L"SetWordApplication", kDispidSetWordApplication, DISPATCH_METHOD, &CPendrixDlgAutoProxy::setWordApplication},
-      {L"SetWordField", kDispidSetWordField, DISPATCH_METHOD, &CPendrixDlgAutoProxy::setWordField},
+      {L"WindowHandle", kWindowHandle, kProperty, &CPendrixDlgAutoProxy::windowHandle},
+      {L"WordWindowHandle", kWordWindowHandle, kProperty, &CPendrixDlgAutoProxy::wordWindowHandle},
+      {L"CursorXPos", kCursorXPos, kProperty, &CPendrixDlgAutoProxy::cursorXPos},
+      {L"CursorYPos", kCursorYPos, kProperty, &CPendrixDlgAutoProxy::cursorYPos},
+      {L"SetWordApplication", kSetWordApplication, DISPATCH_METHOD, &CPendrixDlgAutoProxy::setWordApplication},
+      {L"SetWordField", kSetWordField, DISPATCH_METHOD, &CPendrixDlgAutoProxy::setWordField},
   };
   return table;
 }

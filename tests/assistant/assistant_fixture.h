@@ -23,7 +23,7 @@ using wordhost::testing::CallResult;
 using wordhost::testing::invoke;
 using wordhost::testing::str;
 using wordhost::testing::text;
-namespace a = pendrix::assistant;
+namespace a = pendrix::assistant_dispid;
 namespace w = pendrix::word;
 
 inline constexpr DWORD kAllContexts = 23;  // in-process, handler, local and remote server, as Word's add-in asks
@@ -183,20 +183,20 @@ class Assistant {
               S_OK);
     ASSERT_EQ(OleRun(unknown.get()), S_OK);
     ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, object_.putVoid()), S_OK);
-    ASSERT_EQ(method(a::kDispidSetWordApplication, word.app()), S_OK);
+    ASSERT_EQ(method(a::kSetWordApplication, word.app()), S_OK);
     RECT document{};
     GetWindowRect(word.documentWindow(), &document);
     click_ = {document.left + 40, document.top + 12};
-    ASSERT_EQ(put(a::kDispidWordWindowHandle, static_cast<LONG>(reinterpret_cast<LONG_PTR>(word.mainWindow()))), S_OK);
-    ASSERT_EQ(put(a::kDispidCursorXPos, click_.x), S_OK);
-    ASSERT_EQ(put(a::kDispidCursorYPos, click_.y), S_OK);
-    dialog_ = reinterpret_cast<HWND>(static_cast<LONG_PTR>(get(a::kDispidWindowHandle)));
+    ASSERT_EQ(put(a::kWordWindowHandle, static_cast<LONG>(reinterpret_cast<LONG_PTR>(word.mainWindow()))), S_OK);
+    ASSERT_EQ(put(a::kCursorXPos, click_.x), S_OK);
+    ASSERT_EQ(put(a::kCursorYPos, click_.y), S_OK);
+    dialog_ = reinterpret_cast<HWND>(static_cast<LONG_PTR>(get(a::kWindowHandle)));
     ASSERT_TRUE(IsWindow(dialog_));
     DWORD id = 0;
     GetWindowThreadProcessId(dialog_, &id);
     process_ = UniqueProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
     processId_ = id;
-    if (field) ASSERT_EQ(method(a::kDispidSetWordField, field), S_OK);
+    if (field) ASSERT_EQ(method(a::kSetWordField, field), S_OK);
     ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(dialog_) != FALSE; }));
   }
 

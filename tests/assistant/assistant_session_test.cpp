@@ -163,11 +163,11 @@ TEST_F(AssistantSession, ClosingTheWindowWhileHeldOnlyHidesIt) {
   PostMessageW(assistant.dialog(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(assistant.dialog()); }));
   EXPECT_EQ(WaitForSingleObject(assistant.process(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(assistant.get(a::kDispidCursorXPos), assistant.clickPoint().x) << "the session is still there";
+  EXPECT_EQ(assistant.get(a::kCursorXPos), assistant.clickPoint().x) << "the session is still there";
   // A put of WindowHandle changes nothing.
-  const LONG window = assistant.get(a::kDispidWindowHandle);
-  EXPECT_EQ(assistant.put(a::kDispidWindowHandle, 12345), S_OK);
-  EXPECT_EQ(assistant.get(a::kDispidWindowHandle), window);
+  const LONG window = assistant.get(a::kWindowHandle);
+  EXPECT_EQ(assistant.put(a::kWindowHandle, 12345), S_OK);
+  EXPECT_EQ(assistant.get(a::kWindowHandle), window);
   assistant.release();
   EXPECT_EQ(assistant.waitForEnd(), 0);
 }

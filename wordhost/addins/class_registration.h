@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win32/class_ids.h"
+#include "win32/class_ids.h"
 #include "win32/handles.h"
 
 namespace pendrix::wordhost {

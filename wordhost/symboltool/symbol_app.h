@@ -14,11 +14,12 @@
 
 #include "symbol_tool.h"
 #include "win32/com_object.h"
+#include "win32/symbol_dispids.h"
 
 namespace pendrix::wordhost {
 
-inline constexpr DISPID kDispidWindowHandle = 1;
-inline constexpr DISPID kDispidSetWordApplication = 2;
+inline constexpr DISPID kDispidWindowHandle = symbol_dispid::kWindowHandle;
+inline constexpr DISPID kDispidSetWordApplication = symbol_dispid::kSetWordApplication;
 inline constexpr DISPID kDispidCallLog = 3;
 inline constexpr DISPID kDispidClickSymbol = 4;
 

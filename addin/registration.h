@@ -1,0 +1,41 @@
+#pragma once
+// The add-in's registry entries as one table, written by DllRegisterServer and
+// removed by DllUnregisterServer: the class, both ProgIDs and Word's per-user
+// add-in key. A 32-bit add-in writes through the 32-bit registry view (the system
+// redirects a 32-bit process), as regsvr32 of that bitness does.
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+
+namespace pendrix::addin {
+
+enum class EntryKind { Text, Number, KeyOnly };
+
+// What happens to an entry's key besides writing it.
+enum class Removal {
+  Replace,   // deleted with its subkeys before registering and when unregistering
+  Delete,    // deleted with its subkeys when unregistering
+  WithOwner  // lies inside a key of one of the two kinds above
+};
+
+struct RegistryEntry {
+  HKEY root;
+  const wchar_t* key;        // "%CLSID%" stands for the class id in braces
+  const wchar_t* valueName;  // null: the key's default value
+  EntryKind kind;
+  const wchar_t* text;       // "%MODULE%" stands for the add-in file's full path
+  DWORD number;
+  Removal removal;
+};
+
+std::span<const RegistryEntry> registryEntries();
+
+// The full path of this module, or empty when it cannot be read.
+std::wstring modulePath(HMODULE module);
+
+HRESULT registerEntries(std::span<const RegistryEntry> entries, const std::wstring& modulePath);
+HRESULT unregisterEntries(std::span<const RegistryEntry> entries);
+
+}  // namespace pendrix::addin

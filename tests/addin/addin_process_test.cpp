@@ -1,0 +1,233 @@
+// The whole chain from the registry alone: wordhost.exe finds the add-in in Word's
+// add-in key, loads Tarnel, the bar appears with its hint, the buttons start the
+// test assistant and the symbol tool with Word's window as their owner; a second
+// start reuses the bar silently, and unloading the add-in takes the bar away.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "addin_fixture.h"
+#include "office_interfaces.h"
+#include "support/window_picture.h"
+#include "win32/com.h"
+#include "win32/late_binding.h"
+
+namespace pendrix::addin::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+using UniqueProcess = UniqueHandle<HANDLE, CloseHandle>;
+
+ComPtr<IDispatch> activeWord() {
+  ComPtr<IUnknown> unknown;
+  ComPtr<IDispatch> app;
+  if (SUCCEEDED(GetActiveObject(word::kClsidApplication, nullptr, unknown.put())))
+    unknown->QueryInterface(IID_IDispatch, app.putVoid());
+  return app;
+}
+
+struct Host {
+  UniqueProcess process;
+  DWORD processId = 0;
+  ComPtr<IDispatch> app;
+};
+
+void startHost(const std::wstring& bars, Host& host) {
+  std::wstring command = L"\"" + winePath(WORDHOST_EXE) + L"\" --bars \"" + bars + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      << GetLastError();
+  host.process = UniqueProcess(info.hProcess);
+  host.processId = info.dwProcessId;
+  CloseHandle(info.hThread);
+  for (int i = 0; i < 150 && !host.app; ++i) {
+    if (WaitForSingleObject(host.process.get(), 100) == WAIT_OBJECT_0) break;
+    host.app = activeWord();
+  }
+  ASSERT_TRUE(host.app) << "wordhost did not register Word.Application";
+}
+
+void quitHost(Host& host) {
+  Variant ignored;
+  EXPECT_EQ(invokeByName(host.app.get(), L"Quit", DISPATCH_METHOD, nullptr, 0, &ignored), S_OK);
+  host.app.reset();
+  ASSERT_EQ(WaitForSingleObject(host.process.get(), 20000), WAIT_OBJECT_0) << "wordhost did not end after Quit";
+  DWORD exitCode = 1;
+  GetExitCodeProcess(host.process.get(), &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+}
+
+long intCall(IDispatch* app, const wchar_t* name, std::vector<Variant> args = {}) {
+  Variant result;
+  if (FAILED(invokeByName(app, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, &result))) return -1;
+  if (FAILED(VariantChangeType(result.get(), result.get(), 0, VT_I4))) return -1;
+  return result.get()->lVal;
+}
+
+std::string dumpOf(IDispatch* app) {
+  Bstr text;
+  Variant result;
+  if (FAILED(invokeByName(app, L"DocumentDump", DISPATCH_METHOD, nullptr, 0, &result)) || result.get()->vt != VT_BSTR)
+    return {};
+  const std::wstring wide(result.get()->bstrVal, SysStringLen(result.get()->bstrVal));
+  return std::string(wide.begin(), wide.end());  // the dump escapes everything beyond ASCII
+}
+
+// The add-in has built its bar and connected its three sinks.
+bool waitUntilConnected(IDispatch* app) {
+  for (int i = 0; i < 200; ++i) {
+    if (intCall(app, L"ConnectedSinks") == 3) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+struct WindowSearch {
+  DWORD processId;  // 0: any process
+  const wchar_t* className;
+  const wchar_t* caption;
+  HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t text[128] = {};
+  if (s->processId && owner != s->processId) return TRUE;
+  if (s->className && (GetClassNameW(window, text, 128), lstrcmpW(text, s->className) != 0)) return TRUE;
+  if (s->caption && (GetWindowTextW(window, text, 128), lstrcmpW(text, s->caption) != 0)) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+// A top-level window of another process, by class or caption.
+HWND windowOf(DWORD processId, const wchar_t* className, const wchar_t* caption = nullptr) {
+  WindowSearch search{processId, className, caption, nullptr};
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND waitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption = nullptr) {
+  for (int i = 0; i < 200; ++i) {
+    if (const HWND found = windowOf(processId, className, caption)) return found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+std::wstring asInteger(HWND window) { return std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window))); }
+
+class AddinInWordhost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE) << "the apartment of the test program";
+    ASSERT_FALSE(activeWord()) << "another Word stand-in is already running";
+    ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+    log_ = uniqueTempFile(L"asp");
+    bars_ = uniqueTempFile(L"bar");
+    DeleteFileW(bars_.c_str());  // Word has never kept a bar
+    registerAssistantStub(log_);
+    registerSymbolTool();
+  }
+  void TearDown() override {
+    Tarnel::call("DllUnregisterServer");
+    unregisterCompanions();
+    DeleteFileW(log_.c_str());
+    DeleteFileW(bars_.c_str());
+    CoUninitialize();
+  }
+
+  std::wstring log_;
+  std::wstring bars_;
+};
+
+TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwnedByWord) {
+  Host host;
+  std::optional<InfoBoxWatcher> hints;
+  hints.emplace(0);  // replaced as soon as the host's process id is known
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  hints.emplace(host.processId);
+  ASSERT_TRUE(hints->waitFor(1, 15000)) << "no hint on the first start";
+  EXPECT_EQ(hints->texts()[0], kHintText);
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump));
+  const HWND word = windowOf(host.processId, L"OpusApp");
+  ASSERT_NE(word, nullptr);
+
+  // The term button: the assistant gets Word, Word's window, the cursor, in order.
+  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  std::vector<DWORD> assistants = stubProcesses(log_);
+  ASSERT_EQ(assistants.size(), 1u);
+  EXPECT_THAT(callsOf(log_, assistants[0]),
+              ElementsAre(L"Started", L"SetWordApplication name=Microsoft Word", L"WordWindowHandle=" + asInteger(word),
+                          StartsWith(L"CursorXPos="), StartsWith(L"CursorYPos="), L"WindowHandle"));
+  const HWND first = waitForWindow(assistants[0], L"PendrixAssistantStub");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(GetWindow(first, GW_OWNER), word);
+  // The screen: Word's window with its bar, the assistant over it.
+  Sleep(300);
+  const wchar_t* picture = sizeof(void*) == 8 ? L"\\addin-assistant-over-host.bmp" : L"\\addin-assistant-over-host-32.bmp";
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + picture));
+
+  // A second click replaces the first assistant, whose process ends.
+  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  assistants = stubProcesses(log_);
+  ASSERT_EQ(assistants.size(), 2u);
+  EXPECT_NE(assistants[1], assistants[0]);
+  EXPECT_TRUE(processEnds(assistants[0], 15000)) << "the first assistant was not let go";
+  EXPECT_EQ(callsOf(log_, assistants[0]).back(), L"Released");
+
+  // The symbol button: the symbol tool's window, owned by Word's.
+  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZbGlyphor"))), 1);
+  const HWND symbols = waitForWindow(0, nullptr, L"Symbole");
+  ASSERT_NE(symbols, nullptr);
+  EXPECT_EQ(GetWindow(symbols, GW_OWNER), word);
+  DWORD symbolProcess = 0;
+  GetWindowThreadProcessId(symbols, &symbolProcess);
+
+  quitHost(host);
+  EXPECT_TRUE(processEnds(assistants[1], 15000)) << "closing Word lets go of the assistant";
+  EXPECT_TRUE(processEnds(symbolProcess, 15000)) << "closing Word lets go of the symbol tool";
+  EXPECT_EQ(hints->texts().size(), 1u) << "the hint came once";
+}
+
+TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) {
+  {
+    // The first start, only to have Word keep the bar.
+    Host host;
+    startHost(bars_, host);
+    if (HasFatalFailure()) return;
+    InfoBoxWatcher hints(host.processId);
+    ASSERT_TRUE(hints.waitFor(1, 15000));
+    ASSERT_TRUE(waitUntilConnected(host.app.get()));
+    quitHost(host);
+  }
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher hints(host.processId);
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump)) << "one bar, each button once";
+  EXPECT_FALSE(hints.waitFor(1, 1000)) << "the hint came again";
+
+  Variant ignored;
+  EXPECT_EQ(invokeByName(host.app.get(), L"UnloadAddin", DISPATCH_METHOD, argList(Variant::fromString(kProgId)), &ignored),
+            S_OK);
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(R"("commandBars":[])"));
+  EXPECT_EQ(intCall(host.app.get(), L"ConnectedSinks"), 0);
+  quitHost(host);
+}
+
+}  // namespace
+}  // namespace pendrix::addin::testing
