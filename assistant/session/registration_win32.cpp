@@ -43,11 +43,11 @@ bool writeRows(HKEY root, const std::vector<RegistryRow>& rows) {
 
 }  // namespace
 
-RegistrationScope registerAssistantClass(const std::u16string& serverPath) {
+RegistrationScope registerAssistantClass(const std::u16string& serverPath, HKEY machineClasses, HKEY user) {
   const std::vector<RegistryRow> rows = assistantRows(serverPath);
-  if (writeRows(HKEY_CLASSES_ROOT, rows)) return RegistrationScope::Machine;
+  if (writeRows(machineClasses, rows)) return RegistrationScope::Machine;
   UniqueHkey userClasses;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_WRITE | KEY_READ, nullptr,
+  if (RegCreateKeyExW(user, L"Software\\Classes", 0, nullptr, 0, KEY_WRITE | KEY_READ, nullptr,
                       userClasses.put(), nullptr) != ERROR_SUCCESS)
     return RegistrationScope::None;
   return writeRows(userClasses.get(), rows) ? RegistrationScope::User : RegistrationScope::None;

@@ -98,6 +98,15 @@ inline std::string decoded(const std::string& json) {
   return toUtf8(out);
 }
 
+// The document's characters in order, from a decoded dump.
+inline std::string documentText(const std::string& dump) {
+  const std::regex pattern(R"re("char":"([^"]*)")re");
+  std::string out;
+  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), pattern); it != std::sregex_iterator(); ++it)
+    out += (*it)[1].str();
+  return out;
+}
+
 inline std::string fieldCodes(const std::string& dump) {
   const std::regex pattern(R"re("code":"([^"]*)")re");
   std::string out;

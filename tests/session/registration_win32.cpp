@@ -56,16 +56,19 @@ TEST_F(Registration, MachineWideWhenAllowed) {
   EXPECT_EQ(findInstallDirectory(), u"D:\\Neu");
 }
 
-TEST_F(Registration, PerUserWhenTheMachineKeyIsReadOnly) {
-  UniqueHkey readOnly;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\PendrixTest\\Classes", 0, KEY_READ, readOnly.put()),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, readOnly.get()), ERROR_SUCCESS);
+TEST_F(Registration, PerUserWhenTheMachineClassesCannotBeWritten) {
+  // A root that refuses every write stands for the machine key a pupil may not change.
+  const HKEY refusing = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7654321));
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_.get()), ERROR_SUCCESS);
   ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, user_.get()), ERROR_SUCCESS);
-  EXPECT_EQ(registerAssistantClass(u"C:\\Users\\Schueler\\Pendrix\\Pendrix.exe"), RegistrationScope::User);
+  EXPECT_EQ(registerAssistantClass(u"C:\\Users\\Schueler\\Pendrix\\Pendrix.exe", refusing, HKEY_CURRENT_USER),
+            RegistrationScope::User);
   const std::u16string clsid = u"Software\\Classes\\CLSID\\" + std::u16string(kAssistantAppKey);
   EXPECT_EQ(defaultValue(HKEY_CURRENT_USER, clsid + u"\\LocalServer32"), u"C:\\Users\\Schueler\\Pendrix\\Pendrix.exe");
+  EXPECT_EQ(defaultValue(HKEY_CLASSES_ROOT, u"CLSID\\" + std::u16string(kAssistantAppKey) + u"\\LocalServer32"), u"");
+  // The per-user registration wins, as Windows shows it through HKEY_CLASSES_ROOT.
   EXPECT_EQ(findInstallDirectory(), u"C:\\Users\\Schueler\\Pendrix");
+  EXPECT_EQ(registerAssistantClass(u"C:\\x.exe", refusing, refusing), RegistrationScope::None);
 }
 
 TEST(ServerPath, NamesThisProgramInItsShortForm) {
