@@ -11,6 +11,8 @@ constexpr int kDotId = 133;
 constexpr int kMinusId = 132;
 constexpr int kPlusId = 130;
 constexpr COLORREF kFramePen = RGB(192, 192, 192);
+// Room around the preview control for its frame.
+constexpr int kBufferMargin = 4;
 
 HBITMAP loadResource(HINSTANCE instance, int id) {
   return static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -152,12 +154,30 @@ void redrawPreviewWindow(HWND dialog, HWND preview, FormulaGrid& grid, PreviewLa
   }
   WindowDc dc(dialog);
   if (!dc.get()) return;
+  // The formula is drawn into a picture of the preview's area first and copied in
+  // one go, so a keystroke never shows the blanks that wipe the old formula.
+  const RECT target{previewRect.left - dialogRect.left - kBufferMargin, previewRect.top - dialogRect.top - kBufferMargin,
+                    previewRect.right - dialogRect.left + kBufferMargin,
+                    previewRect.bottom - dialogRect.top + kBufferMargin};
+  const int width = target.right - target.left, height = target.bottom - target.top;
+  UniqueMemoryDc memory(CreateCompatibleDC(dc.get()));
+  UniqueBitmap picture(memory ? CreateCompatibleBitmap(dc.get(), width, height) : nullptr);
+  const HDC canvas = picture ? memory.get() : dc.get();  // short of memory: straight onto the window
+  SelectedObject selected(memory.get(), picture.get());
+  if (picture) {
+    BitBlt(canvas, 0, 0, width, height, dc.get(), target.left, target.top, SRCCOPY);
+    SetViewportOrgEx(canvas, -target.left, -target.top, nullptr);
+  }
   DisplayList list;
   {
-    GdiPreviewMetrics metrics(dc.get(), style.font, signs);
+    GdiPreviewMetrics metrics(canvas, style.font, signs);
     list = layout.redraw(grid, area, metrics);
   }
-  renderPreview(dc.get(), list, style);
+  renderPreview(canvas, list, style);
+  if (picture) {
+    SetViewportOrgEx(canvas, 0, 0, nullptr);
+    BitBlt(dc.get(), target.left, target.top, width, height, canvas, 0, 0, SRCCOPY);
+  }
 }
 
 POINT dialogWindowPoint(HWND dialog, POINT client) {
