@@ -6,30 +6,12 @@
 namespace pendrix {
 namespace {
 
-class ProxyFactory final : public ComObject<ProxyFactory, IClassFactory> {
- public:
-  static std::span<const InterfaceEntry<ProxyFactory>> interfaces() {
-    static constexpr InterfaceEntry<ProxyFactory> table[] = {
-        interfaceEntry<ProxyFactory, IClassFactory>(IID_IClassFactory)};
-    return table;
-  }
-
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    ComPtr<CPendrixDlgAutoProxy> proxy = makeComObject<CPendrixDlgAutoProxy>();
-    if (!proxy) return E_OUTOFMEMORY;
-    return proxy->QueryInterface(iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      CPendrixApp::instance().lock();
-    } else {
-      CPendrixApp::instance().unlock();
-    }
-    return S_OK;
-  }
+// The application lock, as the class factory counts server locks in it.
+struct ApplicationLock {
+  static void lock() { CPendrixApp::instance().lock(); }
+  static void unlock() { CPendrixApp::instance().unlock(); }
+  // COM holds the registered class object; it must not keep the program alive.
+  static constexpr bool kCountsClassObjects = false;
 };
 
 }  // namespace
@@ -106,7 +88,7 @@ HRESULT CPendrixDlgAutoProxy::hand(DispatchCall& call, HRESULT (AutomationSessio
 }
 
 HRESULT AutomationServer::start() {
-  ComPtr<ProxyFactory> factory = makeComObject<ProxyFactory>();
+  auto factory = makeComObject<ClassFactory<ApplicationLock>>([] { return makeComObject<CPendrixDlgAutoProxy>(); });
   if (!factory) return E_OUTOFMEMORY;
   return CoRegisterClassObject(toClsid(kAssistantAppId), factory.get(), CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie_);
 }
