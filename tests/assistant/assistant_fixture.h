@@ -13,7 +13,7 @@
 #include "resources/resource.h"
 #include "session/text_codec.h"
 #include "support/process_win32.h"
-#include "support/screenshot_win32.h"
+#include "support/window_picture.h"
 #include "win32/assistant_dispids.h"
 #include "win32/class_ids.h"
 
@@ -28,7 +28,7 @@ namespace w = pendrix::word;
 
 inline constexpr DWORD kAllContexts = 23;  // in-process, handler, local and remote server, as Word's add-in asks
 
-inline std::string pictureDirectory() { return SCREENSHOT_DIR; }
+inline std::wstring pictureDirectory() { return winePath(SCREENSHOT_DIR); }
 
 inline std::string utf8(const std::wstring& text) { return toUtf8(fromWide(text.c_str())); }
 
@@ -45,7 +45,7 @@ inline void resetSettingsFile() {
   WritePrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L";", settingsFilePath().c_str());
 }
 
-inline void saveScreenPicture(const std::string& file) { saveWindowPicture(GetDesktopWindow(), file); }
+inline void saveScreenPicture(const std::wstring& file) { saveWindowPicture(GetDesktopWindow(), file); }
 
 // Waits for the message box of `processId` with `caption`, reads its text and
 // presses OK on it.

@@ -59,13 +59,13 @@ TEST_F(AssistantSession, AStartWithASwitchLeavesTheRegistryAloneAndANormalStartR
   ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(standalone.get()), L"#32770", L" Calvora"})); }));
   EXPECT_EQ(registeredServer(), shortPath(program));
   Sleep(500);  // painted before the picture is taken
-  saveWindowPicture(dialog, pictureDirectory() + "/assistant-empty.bmp");
+  saveWindowPicture(dialog, pictureDirectory() + L"/assistant-empty.bmp");
 
   // The about box from the system menu.
   PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
   HWND about = nullptr;
   ASSERT_TRUE(waitUntil([&] { return (about = findTopWindow({GetProcessId(standalone.get()), L"#32770", L"Info über Pendrix"})); }));
-  saveWindowPicture(about, pictureDirectory() + "/assistant-about.bmp");
+  saveWindowPicture(about, pictureDirectory() + L"/assistant-about.bmp");
   PostMessageW(about, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(waitUntil([&] { return !IsWindow(about); }));
 
@@ -81,7 +81,7 @@ TEST_F(AssistantSession, ANewFormulaGoesIntoWordAsEqFieldsAndOkEndsTheProcess) {
   assistant.type(L"x^2+1");
   assistant.clickAndWait(IDC_INSERT);
   assistant.type(L"+y°1");
-  saveWindowPicture(assistant.dialog(), pictureDirectory() + "/assistant-formula.bmp");
+  saveWindowPicture(assistant.dialog(), pictureDirectory() + L"/assistant-formula.bmp");
   assistant.click(IDC_OK);
   EXPECT_EQ(assistant.waitForEnd(), 0);
 
@@ -148,7 +148,7 @@ TEST_F(AssistantSession, SolvesAndWritesTheSolutionAndTheTextLine) {
   assistant.type(L"2x+1=7");
   assistant.pressEnter();  // "L" is the default button
   ASSERT_TRUE(waitUntil([&] { return assistant.textOf(IDC_SOLUTION) == L"3.000"; })) << utf8(assistant.textOf(IDC_SOLUTION));
-  saveWindowPicture(assistant.dialog(), pictureDirectory() + "/assistant-solved.bmp");
+  saveWindowPicture(assistant.dialog(), pictureDirectory() + L"/assistant-solved.bmp");
   assistant.clickAndWait(IDC_INSERT_SOLUTION);
   SetWindowTextW(assistant.control(IDC_EXERCISE_TEXT), L"Löse die Gleichung.");
   assistant.clickAndWait(IDC_INSERT_TEXT);

@@ -62,8 +62,8 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
   pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN});
   Sleep(300);
-  saveWindowPicture(dialog, pictureDirectory() + "/exercise-file-menu-dialog.bmp");
-  saveScreenPicture(pictureDirectory() + "/exercise-file-menu.bmp");
+  saveWindowPicture(dialog, pictureDirectory() + L"/exercise-file-menu-dialog.bmp");
+  saveScreenPicture(pictureDirectory() + L"/exercise-file-menu.bmp");
   pressKeys(popup, {VK_RETURN});
 
   // The area's exercises open at once; the third one is drawn.
@@ -71,11 +71,11 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   popup = openPopup(id);
   pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN});
   Sleep(300);
-  saveScreenPicture(pictureDirectory() + "/exercise-menu.bmp");
+  saveScreenPicture(pictureDirectory() + L"/exercise-menu.bmp");
   pressKeys(popup, {VK_RETURN});
   ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
   EXPECT_NE(windowText(GetDlgItem(dialog, IDC_SOLUTION)), L"----");
-  saveWindowPicture(dialog, pictureDirectory() + "/exercise-drawn.bmp");
+  saveWindowPicture(dialog, pictureDirectory() + L"/exercise-drawn.bmp");
 
   EXPECT_EQ(settingsValue(L"MenuNummer"), L"2");
   EXPECT_NE(settingsValue(L"AufgabePfad").find(L"Lineare Gleichungen.wrx"), std::wstring::npos);

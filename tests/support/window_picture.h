@@ -1,6 +1,7 @@
 #pragma once
-// A picture of a window's client area with its children (or of the whole screen,
-// given the desktop window), saved as a BMP beside the test for a person to look at.
+// A picture of a window as the screen shows it, frame and children included (or of
+// the whole screen, given the desktop window), saved as a BMP beside the test for a
+// person to look at.
 // 24 bits a pixel: a 32-bit BMP's unused alpha byte makes viewers show it blank.
 
 #include <windows.h>
@@ -12,15 +13,15 @@ namespace pendrix::testing {
 
 inline bool saveWindowPicture(HWND window, const std::wstring& path) {
   RECT rect{};
-  if (!GetClientRect(window, &rect)) return false;
-  const int width = rect.right;
-  const int height = rect.bottom;
+  if (!GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return false;
-  const HDC screen = GetDC(window);
+  const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
   const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   SelectObject(memory, old);
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
@@ -35,7 +36,7 @@ inline bool saveWindowPicture(HWND window, const std::wstring& path) {
                                 DIB_RGB_COLORS) == height;
   DeleteObject(bitmap);
   DeleteDC(memory);
-  ReleaseDC(window, screen);
+  ReleaseDC(nullptr, screen);
   if (!copied) return false;
   BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
                         sizeof(BITMAPFILEHEADER) + sizeof header};
