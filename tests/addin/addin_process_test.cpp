@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "addin_fixture.h"
 #include "office_interfaces.h"
+#include "resources/resource.h"
 #include "support/window_picture.h"
 #include "win32/com.h"
 #include "win32/late_binding.h"
@@ -228,6 +230,130 @@ TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) 
   EXPECT_EQ(intCall(host.app.get(), L"ConnectedSinks"), 0);
   quitHost(host);
 }
+
+
+#ifdef PENDRIX_EXE
+// The real assistant beside the add-in's build: its settings decide the list
+// separator already, so no question blocks its start.
+void prepareAssistantSettings() {
+  const std::wstring program = winePath(PENDRIX_EXE);
+  const std::wstring settings = program.substr(0, program.rfind(L'\\')) + L"\\Einstellung\\WordZomb.ini";
+  DeleteFileW(settings.c_str());
+  WritePrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L";", settings.c_str());
+}
+
+void registerRealAssistant() {
+  const std::wstring program = winePath(PENDRIX_EXE);
+  wchar_t shortForm[MAX_PATH] = {};
+  const std::wstring server = GetShortPathNameW(program.c_str(), shortForm, MAX_PATH) ? shortForm : program;
+  writeText(HKEY_CLASSES_ROOT, classKey(kAssistantAppKey) + L"\\LocalServer32", nullptr, server);
+}
+
+// The assistant's dialog of a process other than `notOf`, once it shows.
+HWND waitForAssistant(DWORD notOf) {
+  for (int i = 0; i < 300; ++i) {
+    const HWND dialog = windowOf(0, L"#32770", L" Calvora");
+    DWORD owner = 0;
+    if (dialog) GetWindowThreadProcessId(dialog, &owner);
+    if (dialog && owner != notOf && IsWindowVisible(dialog)) return dialog;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+UniqueProcess processOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return UniqueProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
+}
+
+// Keys as the keyboard puts them into the key-input edit, then OK.
+void typeAndConfirm(HWND dialog, const std::wstring& keys) {
+  const HWND input = GetDlgItem(dialog, IDC_KEY_INPUT);
+  ASSERT_NE(input, nullptr);
+  for (const wchar_t c : keys) SendMessageTimeoutW(input, WM_CHAR, c, 1, SMTO_NORMAL, 10000, nullptr);
+  PostMessageW(GetDlgItem(dialog, IDC_OK), BM_CLICK, 0, 0);
+}
+
+// The only field of a dump: where it begins and its code, as the dump writes it.
+struct DumpedField {
+  size_t count = 0;
+  std::string begin;
+  std::string code;
+};
+DumpedField fieldOf(const std::string& dump) {
+  const std::regex pattern(R"re("index":(\d+),"begin":(\d+),"end":\d+,"code":"([^"]*)")re");
+  DumpedField field;
+  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), pattern); it != std::sregex_iterator(); ++it, ++field.count) {
+    field.begin = (*it)[2].str();
+    field.code = (*it)[3].str();
+  }
+  return field;
+}
+
+class AddinWithTheAssistant : public AddinInWordhost {
+ protected:
+  void SetUp() override {
+    AddinInWordhost::SetUp();
+    if (HasFatalFailure()) return;
+    prepareAssistantSettings();
+    registerRealAssistant();
+  }
+};
+
+// Word's add-in key, the add-in's and the assistant's class registrations are all
+// there is: the term button opens the assistant over Word, OK writes the formula as
+// a field, a double click on that field reopens it, and OK replaces the code in place.
+TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInPlace) {
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher hints(host.processId);  // answers the first start's hint
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump));
+  const HWND word = windowOf(host.processId, L"OpusApp");
+  ASSERT_NE(word, nullptr);
+
+  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  const HWND first = waitForAssistant(host.processId);
+  ASSERT_NE(first, nullptr) << "the term button opened no assistant";
+  EXPECT_EQ(GetWindow(first, GW_OWNER), word);
+  UniqueProcess firstProcess = processOf(first);
+  typeAndConfirm(first, L"x^2+1");
+  ASSERT_EQ(WaitForSingleObject(firstProcess.get(), 20000), WAIT_OBJECT_0) << "OK did not end the assistant";
+  const DumpedField written = fieldOf(dumpOf(host.app.get()));
+  ASSERT_EQ(written.count, 1u) << dumpOf(host.app.get());
+  EXPECT_THAT(written.code, HasSubstr(R"(EQ x\u005cs\u005cup5(2)+1)"));
+
+  // A double click on the field: Word's own action is cancelled and the assistant
+  // opens with the field's formula, to which "+2" is added.
+  Variant cancelled;
+  ASSERT_EQ(invokeByName(host.app.get(), L"DoubleClickField", DISPATCH_METHOD, argList(Variant::fromI4(1)), &cancelled),
+            S_OK);
+  EXPECT_EQ(cancelled.get()->vt, VT_BOOL);
+  EXPECT_EQ(cancelled.get()->boolVal, VARIANT_TRUE) << "Word's own double click was not cancelled";
+  const HWND second = waitForAssistant(host.processId);
+  ASSERT_NE(second, nullptr) << "the double click opened no assistant";
+  EXPECT_EQ(GetWindow(second, GW_OWNER), word);
+  UniqueProcess secondProcess = processOf(second);
+  EXPECT_NE(GetProcessId(secondProcess.get()), GetProcessId(firstProcess.get()));
+  for (int i = 0; i < 20 && GetWindowTextLengthW(GetDlgItem(second, IDC_KEY_INPUT)) == 0; ++i) Sleep(50);
+  Sleep(300);
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(),
+                                                  winePath(PICTURE_DIR) + L"\\addin-real-assistant-over-host.bmp"));
+  typeAndConfirm(second, L"+2");
+  ASSERT_EQ(WaitForSingleObject(secondProcess.get(), 20000), WAIT_OBJECT_0) << "OK did not end the assistant";
+  const std::string dump = dumpOf(host.app.get());
+  const DumpedField replaced = fieldOf(dump);
+  ASSERT_EQ(replaced.count, 1u) << dump;
+  // The assistant reads the formula with Word's closing blank of the code, as it
+  // reads any field, and the keys follow it.
+  EXPECT_EQ(replaced.code, R"(EQ x\u005cs\u005cup5(2)+1 +2)") << dump;
+  EXPECT_EQ(replaced.begin, written.begin) << "the field moved: " << dump;
+
+  quitHost(host);
+}
+#endif  // PENDRIX_EXE
 
 }  // namespace
 }  // namespace pendrix::addin::testing
