@@ -390,7 +390,11 @@ LoadResult loadFieldCode(const std::u16string& code, FormulaGrid& grid, const Se
 }
 
 LoadResult loadWordField(const std::u16string& code, FormulaGrid& grid, const Settings& settings, Notifier& notifier) {
-  return loadFieldCode(isEqField(code) ? code : std::u16string(), grid, settings, notifier);
+  if (!isEqField(code)) return loadFieldCode(std::u16string(), grid, settings, notifier);
+  // Word ends a field's code with a blank of its own. Kept, it would become part of
+  // the formula and every edit of the field would add one more.
+  const size_t end = code.find_last_not_of(u' ');
+  return loadFieldCode(code.substr(0, end + 1), grid, settings, notifier);
 }
 
 }  // namespace pendrix

@@ -346,9 +346,9 @@ TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInP
   const std::string dump = dumpOf(host.app.get());
   const DumpedField replaced = fieldOf(dump);
   ASSERT_EQ(replaced.count, 1u) << dump;
-  // The assistant reads the formula with Word's closing blank of the code, as it
-  // reads any field, and the keys follow it.
-  EXPECT_EQ(replaced.code, R"(EQ x\u005cs\u005cup5(2)+1 +2)") << dump;
+  // Word's closing blank of the code is not read into the formula: the keys follow
+  // the formula directly, and editing a field again does not grow it.
+  EXPECT_EQ(replaced.code, R"(EQ x\u005cs\u005cup5(2)+1+2)") << dump;
   EXPECT_EQ(replaced.begin, written.begin) << "the field moved: " << dump;
 
   quitHost(host);

@@ -36,6 +36,13 @@ Loaded load(const std::u16string& code, const Settings& settings = Settings()) {
   return l;
 }
 
+TEST(EqFieldTest, WordsClosingBlanksAreNotPartOfTheFormula) {
+  // A field written by the assistant comes back as Word keeps it: " EQ ... ".
+  EXPECT_EQ(load(u" EQ \\r(7;3) ").code, u"EQ \\r(7;3)");
+  EXPECT_EQ(load(u" EQ x\\s\\up5(2)+1   ").code, u"EQ x\\s\\up5(2)+1");
+  EXPECT_EQ(load(u" EQ ").code, load(u"").code);
+}
+
 TEST(EqFieldTest, FirstWordMustBeExactlyEq) {
   EXPECT_TRUE(isEqField(u"EQ \\f(1;2)"));
   EXPECT_TRUE(isEqField(u"  EQ5"));
