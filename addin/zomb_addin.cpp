@@ -20,12 +20,12 @@ constexpr wchar_t kHintCaption[] = L"Info";
 // Office's add-in designer type library ("AddInDesignerObjects").
 constexpr GUID kDesignerLibrary = {0xAC0714F2, 0x3D04, 0x11D1, {0xAE, 0x7D, 0x00, 0xA0, 0xC9, 0x0F, 0x26, 0xF4}};
 
-struct ButtonSpec {
+struct BarButton {
   const wchar_t* caption;  // also its tag and, with an icon-only style, its tooltip
   int faceId;              // a built-in Office icon
 };
-constexpr ButtonSpec kSymbolButton = {L"ZbGlyphor", 226};
-constexpr ButtonSpec kTermButton = {L"ZombTerm", 57};
+constexpr BarButton kSymbolButton = {L"ZbGlyphor", 226};
+constexpr BarButton kTermButton = {L"ZombTerm", 57};
 
 Variant emptyVariant() { return Variant(); }
 
@@ -52,8 +52,8 @@ ComPtr<IDispatch> itemNamed(IDispatch* collection, const wchar_t* name) {
 
 // An existing button is used as it is; a missing one is added before the first
 // and dressed, so that a new bar shows the term button first.
-HRESULT findOrAddButton(IDispatch* bar, IDispatch* controls, const ButtonSpec& spec, ComPtr<IDispatch>& button) {
-  button = itemNamed(controls, spec.caption);
+HRESULT findOrAddButton(IDispatch* bar, IDispatch* controls, const BarButton& wanted, ComPtr<IDispatch>& button) {
+  button = itemNamed(controls, wanted.caption);
   if (button) return S_OK;
   Variant added;
   PENDRIX_RETURN_IF_FAILED(invokeByName(
@@ -62,11 +62,11 @@ HRESULT findOrAddButton(IDispatch* bar, IDispatch* controls, const ButtonSpec& s
               emptyVariant()),
       &added));
   PENDRIX_RETURN_IF_FAILED(objectResult(added, button));
-  PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"Caption", Variant::fromString(spec.caption)));
+  PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"Caption", Variant::fromString(wanted.caption)));
   PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"Enabled", Variant::fromBool(true)));
   PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"Style", Variant::fromI4(office::kMsoButtonIcon)));
-  PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"FaceId", Variant::fromI4(spec.faceId)));
-  PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"Tag", Variant::fromString(spec.caption)));
+  PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"FaceId", Variant::fromI4(wanted.faceId)));
+  PENDRIX_RETURN_IF_FAILED(putByName(button.get(), L"Tag", Variant::fromString(wanted.caption)));
   return putByName(bar, L"Visible", Variant::fromBool(true));
 }
 
