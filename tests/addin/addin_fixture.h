@@ -197,7 +197,7 @@ inline std::vector<DWORD> stubProcesses(const std::wstring& log) {
   return ids;
 }
 
-// The calls one stub process recorded, without its process id.
+// The calls one recording stand-in server took, without its process id.
 inline std::vector<std::wstring> callsOf(const std::wstring& log, DWORD processId) {
   const std::wstring prefix = L"pid=" + std::to_wstring(processId) + L" ";
   std::vector<std::wstring> calls;
