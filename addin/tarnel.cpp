@@ -4,10 +4,11 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "class_factory.h"
 #include "registration.h"
 #include "win32/class_ids.h"
+#include "win32/com_object.h"
 #include "win32/class_ids.h"
+#include "win32/com_object.h"
 #include "zomb_addin.h"
 
 namespace {
@@ -29,7 +30,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (clsid != pendrix::toClsid(pendrix::kZombAddinId)) return CLASS_E_CLASSNOTAVAILABLE;
-  const auto factory = pendrix::makeComObject<pendrix::addin::ClassFactory<pendrix::addin::ZombAddin>>();
+  const auto factory = pendrix::makeComObject<pendrix::ClassFactory<>>(
+      [] { return pendrix::makeComObject<pendrix::addin::ZombAddin>(); });
   if (!factory) return E_OUTOFMEMORY;
   return factory->QueryInterface(iid, out);
 }

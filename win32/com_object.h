@@ -198,15 +198,26 @@ class ClassFactory final : public ComObject<ClassFactory<Lock>, IClassFactory> {
     if (outer) return CLASS_E_NOAGGREGATION;
     return guardedCall([&] { return create_(iid, out); });
   }
+  // Server locks belong to the module, not to one class object: a client may lock
+  // through one and unlock through another. More unlocks than locks are ignored, so
+  // they cannot free the module under objects that still live.
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock)
+    if (lock) {
+      InterlockedIncrement(&serverLocks_);
       Lock::lock();
-    else
-      Lock::unlock();
+      return S_OK;
+    }
+    for (LONG held = serverLocks_; held > 0; held = serverLocks_) {
+      if (InterlockedCompareExchange(&serverLocks_, held - 1, held) == held) {
+        Lock::unlock();
+        break;
+      }
+    }
     return S_OK;
   }
 
  private:
+  static inline LONG serverLocks_ = 0;
   struct NotCounted {};
   std::function<HRESULT(REFIID, void**)> create_;
   [[no_unique_address]] std::conditional_t<Lock::kCountsClassObjects, LockReference<Lock>, NotCounted> count_;

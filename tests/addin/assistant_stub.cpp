@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-#include "class_factory.h"
+#include "win32/com_object.h"
 #include "win32/assistant_dispids.h"
 #include "win32/class_ids.h"
 #include "win32/class_ids.h"
@@ -146,7 +146,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   gWindow = createWindow(instance);
   int exitCode = 1;
   {
-    const auto factory = makeComObject<addin::ClassFactory<StubAssistant>>();
+    const auto factory = makeComObject<ClassFactory<>>([] { return makeComObject<StubAssistant>(); });
     DWORD cookie = 0;
     if (gWindow && factory &&
         SUCCEEDED(CoRegisterClassObject(toClsid(kAssistantAppId), static_cast<IClassFactory*>(factory.get()),

@@ -6,9 +6,8 @@
 
 #include <ocidl.h>
 
-#include <fstream>
-#include <vector>
 
+#include "support/window_picture.h"
 #include "addin/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "test_sink.h"
@@ -26,70 +25,6 @@ ComPtr<IConnectionPoint> pointOf(IDispatch* source, const IID& iid) {
   if (SUCCEEDED(source->QueryInterface(IID_IConnectionPointContainer, container.putVoid())))
     container->FindConnectionPoint(iid, point.put());
   return point;
-}
-
-// Keeps what the test saw beside the test's output, for a person to look at.
-void saveScreenshot(HWND window, const char* file) {
-  RECT rect{};
-  GetClientRect(window, &rect);
-  const int width = rect.right, height = rect.bottom;
-  if (width <= 0 || height <= 0) return;
-  const HDC screen = GetDC(window);
-  UniqueMemoryDc memory(CreateCompatibleDC(screen));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
-  {
-    const SelectedObject target(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  }
-  ReleaseDC(window, screen);
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const int stride = (width * 3 + 3) & ~3;
-  std::vector<char> pixels(static_cast<size_t>(stride) * height);
-  GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  BITMAPFILEHEADER fileHeader{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
-                              sizeof(BITMAPFILEHEADER) + sizeof header};
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-}
-
-// Full, the cache starts afresh; the font the context holds at that moment must not
-// be one it deletes, or the font would stay behind, lost, for good.
-TEST(HostWindows, FontCacheNeverDeletesTheFontAContextHolds) {
-  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  ASSERT_TRUE(dc);
-  const HGDIOBJ original = GetCurrentObject(dc.get(), OBJ_FONT);
-  const HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
-  std::vector<HFONT> handedOut;
-  {
-    FontCache cache;
-    const SelectedObject keep(dc.get(), stock);
-    for (size_t i = 0; i <= FontCache::kMaxFonts; ++i) {
-      const float size = 1.0f + 0.5f * static_cast<float>(i);
-      SCOPED_TRACE(size);
-      const HFONT font = cache.fontFor(dc.get(), size);
-      const HGDIOBJ current = GetCurrentObject(dc.get(), OBJ_FONT);
-      EXPECT_TRUE(cache.holds(current) || current == stock);
-      SelectObject(dc.get(), font);
-      EXPECT_EQ(cache.fontFor(dc.get(), size), font) << "found again, not made again";
-      EXPECT_LE(cache.size(), FontCache::kMaxFonts);
-      handedOut.push_back(font);
-    }
-    EXPECT_EQ(cache.size(), 1u) << "full, it started afresh";
-    for (size_t i = 0; i + 1 < handedOut.size(); ++i) {
-      SCOPED_TRACE(i);
-      if (handedOut[i] != handedOut.back()) EXPECT_EQ(GetObjectType(handedOut[i]), 0u) << "deleted, not left behind";
-    }
-  }
-  EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), original);
-  EXPECT_EQ(GetObjectType(handedOut.back()), 0u);
 }
 
 POINT centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -147,7 +82,7 @@ TEST(HostWindows, MouseOnBarsAndDocumentFiresTheEvents) {
 
   state->document.setShowFieldCodes(true);
   RedrawWindow(window.mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  saveScreenshot(window.mainWindow(), "wordhost-window.bmp");
+  pendrix::testing::saveWindowPicture(window.mainWindow(), L"wordhost-window.bmp");
 
   // A close that arrives while a sink runs waits until the event has returned.
   bool closed = false;
