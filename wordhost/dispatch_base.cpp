@@ -271,7 +271,11 @@ std::string Invocation::typeList() const {
 }
 
 DispatchObject::DispatchObject(std::shared_ptr<HostState> state, const char* typeName)
-    : state_(std::move(state)), typeName_(typeName) {}
+    : state_(std::move(state)), typeName_(typeName) {
+  ++state_->liveObjects;
+}
+
+DispatchObject::~DispatchObject() { --state_->liveObjects; }
 
 void* DispatchObject::findInterface(REFIID iid) {
   if (iid != IID_IConnectionPointContainer) return furtherInterface(iid);

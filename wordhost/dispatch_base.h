@@ -114,7 +114,7 @@ struct Member {
 class DispatchObject : public DispatchWithoutTypeInfo<DispatchObject, IDispatch, IConnectionPointContainer> {
  public:
   DispatchObject(std::shared_ptr<HostState> state, const char* typeName);
-  virtual ~DispatchObject() = default;
+  virtual ~DispatchObject();
 
   // IConnectionPointContainer for an event source, then the subclass's own.
   void* findInterface(REFIID iid);

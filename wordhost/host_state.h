@@ -55,6 +55,8 @@ struct HostState {
   bool quitRequested = false;
   // Events being fired now: the host does not close under a sink's feet.
   int eventDepth = 0;
+  // Automation objects alive now, so a test can see a client give every one back.
+  long liveObjects = 0;
   // Called after every call that may have changed what the window shows.
   std::function<void()> changed;
 

@@ -446,6 +446,8 @@ class ApplicationObject final : public DispatchObject {
     for (const auto& [button, sinks] : state().buttonSinks) count += sinks.entries.size();
     return call.returnInt(static_cast<long>(count));
   }
+  // The host's automation objects alive now, this one included.
+  HRESULT liveObjects(Invocation& call) { return call.returnInt(state().liveObjects); }
   HRESULT loadAddins(Invocation& call) { return state().hooks ? state().hooks->loadAddins() : E_NOTIMPL; }
   HRESULT unloadAddin(Invocation& call) {
     std::u16string progId;
@@ -478,6 +480,7 @@ class ApplicationObject final : public DispatchObject {
         {L"LoadAddins", kDispidLoadAddins, kMethod, L"", WORDHOST_BIND(ApplicationObject, loadAddins)},
         {L"UnloadAddin", kDispidUnloadAddin, kMethod, L"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},
         {L"ConnectedSinks", kDispidConnectedSinks, kGet, L"", WORDHOST_BIND(ApplicationObject, connectedSinks)},
+        {L"LiveObjects", kDispidLiveObjects, kGet, L"", WORDHOST_BIND(ApplicationObject, liveObjects)},
     };
     return kMembers;
   }

@@ -300,6 +300,21 @@ TEST_F(HostObjects, InjectedFaultsHitTheMemberOnEveryObjectUntilCleared) {
   EXPECT_EQ(invoke(app.get(), L"FailMember", DISPATCH_METHOD, argList(str(L"Size"))).hr, DISP_E_PARAMNOTFOUND);
 }
 
+TEST_F(HostObjects, LiveObjectsCountsEveryObjectHandedOutUntilReleased) {
+  const auto live = [&] { return invoke(app.get(), L"LiveObjects", DISPATCH_PROPERTYGET).value.get()->lVal; };
+  const long baseline = live();
+  EXPECT_EQ(baseline, 1);  // the application itself
+  {
+    ComPtr<IDispatch> sel = selection();
+    ComPtr<IDispatch> font = get(sel.get(), w::kDispidSelectionFont);
+    ComPtr<IDispatch> document = get(app.get(), w::kDispidActiveDocument);
+    EXPECT_EQ(live(), baseline + 3);
+    ComPtr<IDispatch> again = selection();
+    EXPECT_EQ(live(), baseline + 4);
+  }
+  EXPECT_EQ(live(), baseline);
+}
+
 TEST_F(HostObjects, CallLogListsEveryCallWithItsArgumentTypes) {
   invoke(app.get(), L"ClearCallLog", DISPATCH_METHOD);
   ComPtr<IDispatch> sel = selection();
