@@ -6,12 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "addin/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "resources/resource.h"
-#include "session/text_codec.h"
+#include "support/document_dump.h"
 #include "support/process_win32.h"
 #include "support/window_picture.h"
 #include "win32/assistant_dispids.h"
@@ -30,8 +29,6 @@ inline constexpr DWORD kAllContexts = 23;  // in-process, handler, local and rem
 
 inline std::wstring pictureDirectory() { return winePath(SCREENSHOT_DIR); }
 
-inline std::string utf8(const std::wstring& text) { return toUtf8(fromWide(text.c_str())); }
-
 // The settings file beside the program in the build tree, which serves as its
 // install directory.
 inline std::wstring settingsFilePath() {
@@ -46,18 +43,6 @@ inline void resetSettingsFile() {
 }
 
 inline void saveScreenPicture(const std::wstring& file) { saveWindowPicture(GetDesktopWindow(), file); }
-
-// Waits for the message box of `processId` with `caption`, reads its text and
-// presses OK on it.
-inline std::wstring answerMessageBox(DWORD processId, const wchar_t* caption) {
-  HWND box = nullptr;
-  waitUntil([&] { return (box = findTopWindow({processId, L"#32770", caption})) != nullptr; });
-  if (!box) return L"(no message box)";
-  const std::wstring message = windowText(GetDlgItem(box, 0xFFFF));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  waitUntil([&] { return !IsWindow(box); });
-  return message;
-}
 
 // The LocalServer32 value of the assistant's class, or "" when there is none.
 inline std::wstring registeredServer() {
@@ -80,39 +65,6 @@ inline void setRegisteredServer(const std::wstring& path) {
 inline std::wstring shortPath(const std::wstring& path) {
   wchar_t out[MAX_PATH] = {};
   return GetShortPathNameW(path.c_str(), out, MAX_PATH) ? out : path;
-}
-
-// The dump's JSON strings escape backslashes and everything beyond ASCII as \uXXXX.
-inline std::string decoded(const std::string& json) {
-  std::u16string out;
-  for (size_t i = 0; i < json.size(); ++i) {
-    if (json[i] == '\\' && i + 5 < json.size() && json[i + 1] == 'u') {
-      out += static_cast<char16_t>(std::stoi(json.substr(i + 2, 4), nullptr, 16));
-      i += 5;
-    } else if (json[i] == '\\' && i + 1 < json.size()) {
-      out += static_cast<char16_t>(json[++i]);
-    } else {
-      out += static_cast<char16_t>(static_cast<unsigned char>(json[i]));
-    }
-  }
-  return toUtf8(out);
-}
-
-// The document's characters in order, from a decoded dump.
-inline std::string documentText(const std::string& dump) {
-  const std::regex pattern(R"re("char":"([^"]*)")re");
-  std::string out;
-  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), pattern); it != std::sregex_iterator(); ++it)
-    out += (*it)[1].str();
-  return out;
-}
-
-inline std::string fieldCodes(const std::string& dump) {
-  const std::regex pattern(R"re("code":"([^"]*)")re");
-  std::string out;
-  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), pattern); it != std::sregex_iterator(); ++it)
-    out += (*it)[1].str() + "|";
-  return out;
 }
 
 // The stand-in Word, one process for the whole suite.

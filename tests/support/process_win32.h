@@ -85,4 +85,16 @@ inline std::wstring windowText(HWND window) {
   return text;
 }
 
+// Waits for the message box of `processId` with `caption`, reads its text and
+// presses OK on it.
+inline std::wstring answerMessageBox(DWORD processId, const wchar_t* caption) {
+  HWND box = nullptr;
+  waitUntil([&] { return (box = findTopWindow({processId, L"#32770", caption})) != nullptr; });
+  if (!box) return L"(no message box)";
+  const std::wstring message = windowText(GetDlgItem(box, 0xFFFF));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  waitUntil([&] { return !IsWindow(box); });
+  return message;
+}
+
 }  // namespace pendrix::testing

@@ -1,28 +1,44 @@
 #pragma once
 // A picture of a window as the screen shows it, frame and children included (or of
-// the whole screen, given the desktop window), saved as a BMP beside the test for a
-// person to look at.
+// the whole screen, given the desktop window, or of the area several windows cover
+// together), saved as a BMP for a person to look at.
 // 24 bits a pixel: a 32-bit BMP's unused alpha byte makes viewers show it blank.
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "win32/handles.h"
+
 namespace pendrix::testing {
 
-inline bool saveWindowPicture(HWND window, const std::wstring& path) {
-  RECT rect{};
-  if (!GetWindowRect(window, &rect)) return false;
+inline bool writeBitmapFile(const std::wstring& path, const BITMAPINFOHEADER& header,
+                            const std::vector<unsigned char>& pixels) {
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
+                        sizeof(BITMAPFILEHEADER) + sizeof header};
+  const HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created == INVALID_HANDLE_VALUE) return false;
+  const UniqueHandle<HANDLE, CloseHandle> out(created);
+  DWORD written = 0;
+  return WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
+         WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
+         WriteFile(out.get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+}
+
+// The screen's pixels inside `rect`.
+inline bool saveScreenRegion(const RECT& rect, const std::wstring& path) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return false;
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
+  const WindowDc screen(nullptr);
+  const UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  {
+    const SelectedObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
+  }
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
   header.biWidth = width;
@@ -32,21 +48,29 @@ inline bool saveWindowPicture(HWND window, const std::wstring& path) {
   header.biCompression = BI_RGB;
   const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
   std::vector<unsigned char> pixels(stride * height);
-  const bool copied = GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-                                DIB_RGB_COLORS) == height;
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  if (!copied) return false;
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof header};
-  const HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(out, &file, sizeof file, &written, nullptr) && WriteFile(out, &header, sizeof header, &written, nullptr) &&
-            WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
-  CloseHandle(out);
-  return ok;
+  if (GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                DIB_RGB_COLORS) != height)
+    return false;
+  return writeBitmapFile(path, header, pixels);
+}
+
+inline bool saveWindowPicture(HWND window, const std::wstring& path) {
+  RECT rect{};
+  return GetWindowRect(window, &rect) && saveScreenRegion(rect, path);
+}
+
+// The smallest rectangle around every window given (null ones are left out), kept
+// on the screen.
+inline bool saveWindowsPicture(std::initializer_list<HWND> windows, const std::wstring& path) {
+  RECT all{};
+  for (const HWND window : windows) {
+    RECT rect{};
+    if (window && GetWindowRect(window, &rect)) UnionRect(&all, &all, &rect);
+  }
+  RECT screen{};
+  GetWindowRect(GetDesktopWindow(), &screen);
+  IntersectRect(&all, &all, &screen);
+  return saveScreenRegion(all, path);
 }
 
 }  // namespace pendrix::testing
