@@ -1,6 +1,7 @@
 # Sourced by the scripts that run the product under Wine: a private prefix, a display
 # (Xvfb when none is set), the Word stand-in, and clean-up of only what was started.
 #   wine_session_start PREFIX     boots the prefix, sets DISPLAY if needed
+#   register_build_tree BUILD_DIR the add-in and the assistant of the build tree, as the tests register them
 #   start_word BUILD_DIR BARS     starts wordhost.exe (it loads the registered add-ins)
 #   run_demo BUILD_DIR SCENARIO FOLDER
 #   wine_session_stop
@@ -27,6 +28,9 @@ wine_session_start() {
   fi
   wineserver -p
   "$wine64" wineboot </dev/null >/dev/null 2>&1
+  # Without a window manager (Xvfb) Wine draws the frames and captions itself, as
+  # Windows does, so the pictures show them.
+  "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
 wine_session_stop() {
@@ -39,6 +43,14 @@ wine_session_stop() {
 
 # A build-tree path as Wine's programs see it.
 wine_path() { echo "Z:${1//\//\\}"; }
+
+register_build_tree() {  # BUILD_DIR
+  "$wine64" regsvr32 /s "$(wine_path "$1/addin/Tarnel64.dll")" </dev/null >/dev/null 2>&1
+  "$wine64" reg add 'HKCR\CLSID\{46d16249-e359-45fe-9194-4c64f75250a0}\LocalServer32' /ve \
+    /d "$(wine_path "$1/assistant/Pendrix.exe")" /f </dev/null >/dev/null 2>&1
+  # The list separator decided, so the assistant asks nothing at its start.
+  printf '[EINSTELLUNGEN]\r\nStrichpunkt=;\r\n' >"$1/assistant/Einstellung/WordZomb.ini"
+}
 
 start_word() {  # BUILD_DIR BARS-FILE
   "$wine64" "$1/wordhost/wordhost.exe" --bars "$(wine_path "$2")" </dev/null >"${2%/*}/wordhost.log" 2>&1 &

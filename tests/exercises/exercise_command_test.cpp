@@ -10,20 +10,12 @@
 #include <vector>
 
 #include "shipped_draws.h"
-#include "exercises/exercise_command.h"
-#include "solver/equation_solver.h"
+#include "exercise_harness.h"
 
 namespace pendrix {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingNotifier : public Notifier {
- public:
-  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
-  std::vector<std::u16string> messages;
-};
 
 // Writes keys into memory, as a file that is already complete would be read.
 class MemoryStore : public ProfileStore {
@@ -41,57 +33,8 @@ class MemoryStore : public ProfileStore {
   }
 };
 
-struct Dialog : ExerciseView {
-  void showStatement(const std::u16string& text) override { statement = text; }
-  void rememberExerciseNumber(int number) override { remembered = number; }
-  void solve() override {
-    ++solves;
-    if (solveEnabled) EquationSolver(left, right).solve(grid, notifier, display);
-  }
-
-  FormulaGrid grid;
-  TermEvaluator left;
-  TermEvaluator right;
-  RecordingSolutionDisplay display;
-  RecordingNotifier notifier;
-  CrtRandom source;
-  ExerciseRandom random{source};
-  ExerciseCommand command{{grid, left, right, display, notifier, *this, random}};
-  std::u16string statement;
-  int remembered = -1;
-  int solves = 0;
-  bool solveEnabled = true;
-};
-
-std::u16string rowText(const FormulaGrid& grid, int row) {
-  std::u16string text;
-  for (int column = 0; column < grid.length(); ++column) text += grid.at(row, column);
-  return text;
-}
-
-std::string narrow(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
-
-// Left minus right of the grid's equation for the unknown x.
-double gridDifference(FormulaGrid& grid, double x) {
-  grid.extractTerms();
-  TermEvaluator left, right;
-  left.SetText(grid.term(0));
-  left.Parse();
-  right.SetText(grid.term(1));
-  right.Parse();
-  left.SetUnknown(x);
-  right.SetUnknown(x);
-  left.Evaluate();
-  right.Evaluate();
-  return left.Result() - right.Result();
-}
-
 TEST(ExerciseCommand, WithoutAChosenExerciseAsksForOne) {
-  Dialog dialog;
+  ExerciseDialog dialog;
   dialog.command.run(-1);
   ASSERT_EQ(dialog.notifier.messages, std::vector<std::u16string>{kChooseExerciseFirst});
   MemoryStore store;
@@ -110,7 +53,7 @@ TEST(ExerciseCommand, LinearEquationRightSideFitsTheDrawnSolution) {
                   {u"AUFGABE4", u"2(x+3)=99L"}, {u"PARAX__1", u"2"}};
   ExerciseSet set(store);
   set.Open(u"linear.wrx");
-  Dialog dialog;
+  ExerciseDialog dialog;
   dialog.command.setExerciseSet(&set, set.Kind());
   for (uint32_t seed = 1; seed <= 100; ++seed) {
     dialog.source.seed(seed);
@@ -136,7 +79,7 @@ TEST(ExerciseCommand, TermWithAnyQuotientIsAcceptedAtOnce) {
   store.values = {{u"Anzahl", u"3"}, {u"AUFGABE1", u"12:5"}, {u"AUFGABE4", u"9:0"}, {u"AUFGABE7", u"999:9T"}};
   ExerciseSet set(store);
   set.Open(u"terms.wrx");
-  Dialog dialog;
+  ExerciseDialog dialog;
   dialog.command.setExerciseSet(&set, set.Kind());
   for (uint32_t seed = 1; seed <= 50; ++seed) {
     dialog.source.seed(seed);
@@ -171,7 +114,7 @@ TEST(ExerciseCommand, ZExercisesCountAsEquationsAndHideTheirZ) {
   store.values = {{u"Anzahl", u"1"}, {u"AUFGABE1", u"99+z=99L"}, {u"PARAX__0", u"2"}};
   ExerciseSet set(store);
   set.Open(u"z.wrx");
-  Dialog dialog;
+  ExerciseDialog dialog;
   dialog.command.setExerciseSet(&set, set.Kind());
   dialog.command.run(1);
   ASSERT_TRUE(dialog.notifier.messages.empty());
@@ -202,7 +145,7 @@ TEST(ShippedExercises, TwoHundredDrawsEachSucceed) {
     fs::copy_file(entry.path(), file);
     ExerciseSet set(*store);
     set.Open(file.u16string());
-    Dialog dialog;
+    ExerciseDialog dialog;
     dialog.command.setExerciseSet(&set, set.Kind());
     for (int n = 1; n <= set.count(); ++n) {
       for (int draw = 0; draw < kDraws; ++draw) {

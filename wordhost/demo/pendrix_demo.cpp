@@ -97,7 +97,7 @@ const Step kGuide[] = {
     {Act::ComboOpen, nullptr, IDC_MULTIPLICATION_SIGN, L"auswahl-malpunkt"},
     {Act::ComboOpen, nullptr, IDC_PLUS_SIGN, L"auswahl-pluszeichen"},
     {Act::ComboOpen, nullptr, IDC_MINUS_SIGN, L"auswahl-minuszeichen"},
-    {Act::Ok},
+    {Act::Cancel},
     {Act::ClickControl, L"ZombTerm"},
     {Act::Type, L"x^2+1=10"},
     {Act::Key, nullptr, VK_RETURN, L"gleichung-geloest", Shot::Assistant},
@@ -215,13 +215,21 @@ class Player {
         std::chrono::seconds(90));
     if (!connected) return fail(word_ ? "the add-in did not connect to the stand-in" : "no Word stand-in is running");
     waitUntil([&] { return answerHint(hintPicture); }, std::chrono::milliseconds(1500));
+    return arrangeWord() || fail("the stand-in shows no window");
+  }
+
+  // Word's window large enough for the assistant, which opens in the middle of the
+  // screen, and its popups: the pictures then show Word behind them, not the bare screen.
+  bool arrangeWord() {
     wordWindow_ = FindWindowW(L"OpusApp", nullptr);
-    return wordWindow_ != nullptr || fail("the stand-in shows no window");
+    SetWindowPos(wordWindow_, nullptr, 0, 0, 1000, 900, SWP_NOZORDER | SWP_NOACTIVATE);
+    return wordWindow_ != nullptr;
   }
 
   bool answerHint(const wchar_t* pictureName) {
     const HWND box = findTopWindow({0, L"#32770", L"Info"});
     if (!box) return false;
+    arrangeWord();
     Sleep(300);
     if (pictureName) save(pictureName, saveWindowsPicture({FindWindowW(L"OpusApp", nullptr), box}, path(pictureName)));
     std::printf("Word's hint: %s\n", narrow(windowText(GetDlgItem(box, 0xFFFF))).c_str());
@@ -421,11 +429,19 @@ class Player {
     Sleep(500);
     const HWND assistant = IsWindowVisible(dialog_) ? dialog_ : nullptr;
     switch (shot) {
-      case Shot::Word: save(name, saveWindowPicture(wordWindow_, path(name))); break;
+      case Shot::Word: save(name, saveScreenRegion(wordTop(), path(name))); break;
       case Shot::Assistant: save(name, saveWindowPicture(assistant, path(name))); break;
       case Shot::Both: save(name, saveWindowsPicture({wordWindow_, assistant}, path(name))); break;
       case Shot::None: break;
     }
+  }
+
+  // The bar and the first lines of the document: the rest of the page is empty.
+  RECT wordTop() const {
+    RECT rect{};
+    GetWindowRect(wordWindow_, &rect);
+    rect.bottom = rect.top + 260;
+    return rect;
   }
 
   std::wstring folder_;
