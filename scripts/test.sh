@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every suite: native, native with sanitizers, the fuzz
 # targets briefly, the Windows build under Wine, and the 32-bit add-in's tests under
-# Wine. Exits non-zero on any failure.
+# Wine, then the main command without a display. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-machine.sh || exit 1
@@ -21,12 +21,24 @@ suite() {  # suite PRESET
   ctest --preset "$1"
 }
 
+# The main command as a server runs it: the demo leaves its pictures and the
+# document's dump, which holds the written field and the solution line.
+demo_check() {
+  env -u DISPLAY bash scripts/main.sh || return 1
+  local dump=build/demo/demo-dump.json
+  grep -q '"code":" EQ x\\u005cs\\u005cup5(2)+1=10 "' "$dump" || { echo "no EQ field in $dump"; return 1; }
+  grep -o '"char":"[^"]*"' "$dump" | cut -d'"' -f4 | tr -d '\n' | grep -qF 'L = { -3.000 | 3.000  }' ||
+    { echo "no solution line in $dump"; return 1; }
+  ls build/demo/demo-*.png >/dev/null
+}
+
 mkdir -p build
 step native suite native
 step native-asan suite native-asan
 step fuzz bash scripts/fuzz.sh
 step win64 bash scripts/wine-tests.sh
 step win32-x86 env PENDRIX_WINE_PRESET=win32-x86 bash scripts/wine-tests.sh -R 'addin_tests|tarnel_file'
+step main-demo demo_check
 
 if ((${#failed[@]})); then
   echo "FAILED: ${failed[*]}"
