@@ -1,5 +1,6 @@
 # Sourced by the scripts that run the product under Wine: a private prefix, a display
 # (Xvfb when none is set), the Word stand-in, and clean-up of only what was started.
+#   start_xvfb_unless_display FIRST LAST
 #   wine_session_start PREFIX     boots the prefix, sets DISPLAY if needed
 #   register_build_tree BUILD_DIR the add-in and the assistant of the build tree, as the tests register them
 #   start_word BUILD_DIR BARS     starts wordhost.exe (it loads the registered add-ins)
@@ -8,19 +9,23 @@
 xvfb_pid= word_pid=
 wine64=/usr/lib/wine/wine64
 
+# An Xvfb on the first free display of FIRST..LAST, unless DISPLAY is set.
+start_xvfb_unless_display() {  # FIRST LAST
+  [[ -n ${DISPLAY:-} ]] && return 0
+  local n
+  for n in $(seq "$1" "$2"); do
+    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    sleep 1
+    return 0
+  done
+}
+
 wine_session_start() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  if [[ -z ${DISPLAY:-} ]]; then
-    local n
-    for n in $(seq 130 160); do
-      [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      sleep 1
-      break
-    done
-  fi
+  start_xvfb_unless_display 130 160
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     mkdir -p "$WINEPREFIX"
     "$wine64" wineboot --init </dev/null >/dev/null 2>&1

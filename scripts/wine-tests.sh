@@ -30,23 +30,13 @@ if [[ $preset == win32-x86 ]] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1;
 fi
 
 export WINEPREFIX=$PWD/$build_dir/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=
+source scripts/wine-session.sh
 cleanup() {
   wineserver -k 2>/dev/null || true
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-
-if [[ -z ${DISPLAY:-} ]]; then
-  for n in $(seq 90 120); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    sleep 1
-    break
-  done
-fi
+start_xvfb_unless_display 90 120
 
 # One prefix set-up before the tests run in parallel, and a server kept alive
 # between test processes. A new prefix is made by a first boot on a server of its

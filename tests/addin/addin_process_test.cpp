@@ -13,6 +13,7 @@
 #include "addin_fixture.h"
 #include "office_interfaces.h"
 #include "resources/resource.h"
+#include "support/running_word.h"
 #include "support/window_picture.h"
 #include "win32/com.h"
 #include "win32/late_binding.h"
@@ -26,14 +27,6 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::StartsWith;
 using UniqueProcess = UniqueHandle<HANDLE, CloseHandle>;
-
-ComPtr<IDispatch> activeWord() {
-  ComPtr<IUnknown> unknown;
-  ComPtr<IDispatch> app;
-  if (SUCCEEDED(GetActiveObject(word::kClsidApplication, nullptr, unknown.put())))
-    unknown->QueryInterface(IID_IDispatch, app.putVoid());
-  return app;
-}
 
 struct Host {
   UniqueProcess process;
@@ -53,7 +46,7 @@ void startHost(const std::wstring& bars, Host& host) {
   CloseHandle(info.hThread);
   for (int i = 0; i < 150 && !host.app; ++i) {
     if (WaitForSingleObject(host.process.get(), 100) == WAIT_OBJECT_0) break;
-    host.app = activeWord();
+    host.app = pendrix::testing::runningWord();
   }
   ASSERT_TRUE(host.app) << "wordhost did not register Word.Application";
 }
@@ -133,7 +126,7 @@ class AddinInWordhost : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE) << "the apartment of the test program";
-    ASSERT_FALSE(activeWord()) << "another Word stand-in is already running";
+    ASSERT_FALSE(pendrix::testing::runningWord()) << "another Word stand-in is already running";
     ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
     log_ = uniqueTempFile(L"asp");
     bars_ = uniqueTempFile(L"bar");

@@ -24,6 +24,7 @@
 #include "resources/resource.h"
 #include "support/document_dump.h"
 #include "support/process_win32.h"
+#include "support/running_word.h"
 #include "support/window_picture.h"
 #include "win32/com.h"
 #include "win32/late_binding.h"
@@ -135,14 +136,6 @@ const Scenario kScenarios[] = {
 
 std::string narrow(const std::wstring& text) { return utf8(text); }
 
-ComPtr<IDispatch> activeWord() {
-  ComPtr<IUnknown> unknown;
-  ComPtr<IDispatch> app;
-  if (SUCCEEDED(GetActiveObject(word::kClsidApplication, nullptr, unknown.put())))
-    unknown->QueryInterface(IID_IDispatch, app.putVoid());
-  return app;
-}
-
 // A call on the stand-in from a thread of its own, for the members during which the
 // add-in starts the assistant: they return only once the assistant is up, and the
 // assistant may ask something first.
@@ -150,7 +143,7 @@ std::thread callWordAside(const wchar_t* member, Variant argument) {
   return std::thread([member, argument = std::move(argument)]() mutable {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return;
     {
-      const ComPtr<IDispatch> app = activeWord();
+      const ComPtr<IDispatch> app = runningWord();
       Variant ignored;
       if (app) invokeByName(app.get(), member, DISPATCH_METHOD, argList(std::move(argument)), &ignored);
     }
@@ -209,7 +202,7 @@ class Player {
     const bool connected = waitUntil(
         [&] {
           answerHint(hintPicture);
-          if (!word_) word_ = activeWord();
+          if (!word_) word_ = runningWord();
           return word_ && wordNumber(L"ConnectedSinks") == 3;
         },
         std::chrono::seconds(90));
