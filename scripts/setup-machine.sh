@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ googletest libbenchmark-dev clang-14 libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine xvfb
+          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine xvfb wixl msitools
           wine32:i386 imagemagick)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,17 @@
+# Applies the queries of QUERIES (one a line, # starts a comment) and imports the
+# tables of TABLES (IDT files, ;-separated) into PACKAGE with msibuild.
+file(STRINGS "${QUERIES}" lines ENCODING UTF-8)
+set(arguments)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]*(#|$)")
+    continue()
+  endif()
+  list(APPEND arguments -q "${line}")
+endforeach()
+foreach(table IN LISTS TABLES)
+  list(APPEND arguments -i "${table}")
+endforeach()
+execute_process(COMMAND "${MSIBUILD}" "${PACKAGE}" ${arguments} RESULT_VARIABLE result ERROR_VARIABLE errors)
+if(NOT result EQUAL 0 OR errors MATCHES "[A-Za-z]")
+  message(FATAL_ERROR "msibuild failed (${result}): ${errors}")
+endif()

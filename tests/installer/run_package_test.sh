@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The package test: checks the rows that give pupils write access to the settings
+# (msiinfo), then runs the test program in a fresh Wine prefix of its own, on its own
+# wineserver, so installing touches no other test's registrations.
+# Usage: run_package_test.sh PACKAGE PREFIX TEST_PROGRAM [ARGS...]
+set -euo pipefail
+package=$1 prefix=$2
+shift 2
+
+rows=$(msiinfo export "$package" MsiLockPermissionsEx | tr -d '\r')
+for row in $'SettingsFolderRights\tSettingsDir\tCreateFolder\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)\t' \
+           $'SettingsFileRights\tSettingsIni\tFile\tD:PAI(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;BU)\t'; do
+  grep -qxF "$row" <<<"$rows" || { echo "MsiLockPermissionsEx lacks: $row" >&2; echo "$rows" >&2; exit 1; }
+done
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -k 2>/dev/null || true
+rm -rf "$prefix"
+mkdir -p "$prefix"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+/usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+wineserver -w
+wineserver -p
+/usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+/usr/lib/wine/wine64 "$@"
