@@ -12,14 +12,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup-machine.sh
 mkdir -p build
 cmake --preset win64 >/dev/null
-# The deliverables this tree has (the installer packs them), the stand-in and the demo.
-available=$(cmake --build --preset win64 --target help)
-targets=()
-for target in Pendrix Tarnel RegisterCalvora UnRegisterCalvora RegisterCalvoraAll pendrix_msi wordhost pendrix_demo; do
-  grep -qw -- "$target" <<<"$available" && targets+=("$target")
-done
-has_installer=
-[[ " ${targets[*]} " == *" pendrix_msi "* ]] && has_installer=1
+# The deliverables, their package, the stand-in and the demo.
+targets=(Pendrix Tarnel RegisterCalvora UnRegisterCalvora RegisterCalvoraAll pendrix_msi wordhost pendrix_demo)
 cmake --build --preset win64 --target "${targets[@]}" -- --no-print-directory -s >build/main.build.log 2>&1 ||
   { tail -50 build/main.build.log; exit 1; }
 
@@ -31,14 +25,9 @@ trap wine_session_stop EXIT
 rm -rf "$demo"
 mkdir -p "$demo/pictures"
 wine_session_start "$demo/wineprefix"
-if [[ -n $has_installer ]]; then
-  "$wine64" msiexec /i "$(wine_path "$build/installer/Pendrix.msi")" /qn </dev/null >"$demo/msiexec.log" 2>&1 ||
-    { echo "msiexec failed"; cat "$demo/msiexec.log"; exit 1; }
-  echo "Installed $build/installer/Pendrix.msi into the Wine prefix $demo/wineprefix."
-else
-  register_build_tree "$build"
-  echo "No installer target in this build: the add-in and the assistant of the build tree are registered instead."
-fi
+"$wine64" msiexec /i "$(wine_path "$build/installer/Pendrix.msi")" /qn </dev/null >"$demo/msiexec.log" 2>&1 ||
+  { echo "msiexec failed"; cat "$demo/msiexec.log"; exit 1; }
+echo "Installed $build/installer/Pendrix.msi into the Wine prefix $demo/wineprefix."
 start_word "$build" "$demo/commandbars.txt"
 
 if [[ -n $interactive ]]; then
