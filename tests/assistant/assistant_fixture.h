@@ -70,9 +70,11 @@ inline std::wstring shortPath(const std::wstring& path) {
 // The stand-in Word, one process for the whole suite.
 class Word {
  public:
-  void start() {
+  // Without the add-ins unless asked: most tests play the add-in themselves.
+  void start(bool withAddins = false) {
     bars_ = std::filesystem::temp_directory_path() / ("assistant-test-bars-" + std::to_string(GetCurrentProcessId()));
-    process_ = startProcess(winePath(WORDHOST_EXE), L"--no-addins --bars \"" + bars_.wstring() + L"\"");
+    process_ = startProcess(winePath(WORDHOST_EXE),
+                            std::wstring(withAddins ? L"" : L"--no-addins ") + L"--bars \"" + bars_.wstring() + L"\"");
     ASSERT_TRUE(process_);
     ASSERT_TRUE(waitUntil([&] {
       ComPtr<IUnknown> unknown;
@@ -92,6 +94,7 @@ class Word {
   }
 
   IDispatch* app() const { return app_.get(); }
+  HANDLE process() const { return process_.get(); }
   HWND mainWindow() const { return main_; }
   HWND documentWindow() const { return FindWindowExW(main_, nullptr, L"_WwG", nullptr); }
 
