@@ -4,6 +4,7 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <span>
 
 #include "wordhost/command_bars.h"
@@ -116,8 +117,15 @@ FireResult fireEvent(HostState& state, SinkList& sinks, DISPID id, IDispatch* ob
     args[0].pboolVal = &flag;
     DISPPARAMS params{args, nullptr, 2, 0};
     Variant ignored;
-    target.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, ignored.put(), nullptr,
-                        nullptr);
+    const HRESULT hr = target.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, ignored.put(),
+                                           nullptr, nullptr);
+    // Word goes on whatever a sink answers; the log lets a test see a sink that failed.
+    if (FAILED(hr)) {
+      char line[64];
+      std::snprintf(line, sizeof line, "Sink.Invoke(%ld) failed 0x%08lX", static_cast<long>(id),
+                    static_cast<unsigned long>(hr));
+      state.log(line);
+    }
     ++result.sinks;
   }
   result.flag = flag != VARIANT_FALSE;

@@ -21,6 +21,8 @@ namespace pendrix::wordhost {
 struct HostHooks {
   virtual ~HostHooks() = default;
   virtual HRESULT loadAddins() = 0;
+  // One listed add-in after start-up; its own HRESULT when it cannot be connected.
+  virtual HRESULT loadAddin(const std::u16string& progId) = 0;
   virtual HRESULT unloadAddin(const std::u16string& progId) = 0;
   virtual void quit() = 0;
 };

@@ -96,6 +96,14 @@ class ProgramHooks final : public HostHooks {
     return S_FALSE;  // nothing to load in a build without the loader
 #endif
   }
+  HRESULT loadAddin(const std::u16string& progId) override {
+#ifdef WORDHOST_HAVE_ADDIN_LOADER
+    if (!loader_) return E_UNEXPECTED;
+    return loader_->load(std::wstring(progId.begin(), progId.end()));
+#else
+    return E_NOTIMPL;
+#endif
+  }
   HRESULT unloadAddin(const std::u16string& progId) override {
 #ifdef WORDHOST_HAVE_ADDIN_LOADER
     if (!loader_) return E_UNEXPECTED;

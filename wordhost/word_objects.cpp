@@ -449,6 +449,11 @@ class ApplicationObject final : public DispatchObject {
   // The host's automation objects alive now, this one included.
   HRESULT liveObjects(Invocation& call) { return call.returnInt(state().liveObjects); }
   HRESULT loadAddins(Invocation& call) { return state().hooks ? state().hooks->loadAddins() : E_NOTIMPL; }
+  HRESULT loadAddin(Invocation& call) {
+    std::u16string progId;
+    PENDRIX_RETURN_IF_FAILED(call.stringArg(0, progId));
+    return state().hooks ? state().hooks->loadAddin(progId) : E_NOTIMPL;
+  }
   HRESULT unloadAddin(Invocation& call) {
     std::u16string progId;
     PENDRIX_RETURN_IF_FAILED(call.stringArg(0, progId));
@@ -478,6 +483,7 @@ class ApplicationObject final : public DispatchObject {
         {L"ClearDocument", kDispidClearDocument, kMethod, L"", WORDHOST_BIND(ApplicationObject, clearDocument)},
         {L"FailMember", kDispidFailMember, kMethod, L"Member,Result", WORDHOST_BIND(ApplicationObject, failMember)},
         {L"LoadAddins", kDispidLoadAddins, kMethod, L"", WORDHOST_BIND(ApplicationObject, loadAddins)},
+        {L"LoadAddin", kDispidLoadAddin, kMethod, L"ProgID", WORDHOST_BIND(ApplicationObject, loadAddin)},
         {L"UnloadAddin", kDispidUnloadAddin, kMethod, L"ProgID", WORDHOST_BIND(ApplicationObject, unloadAddin)},
         {L"ConnectedSinks", kDispidConnectedSinks, kGet, L"", WORDHOST_BIND(ApplicationObject, connectedSinks)},
         {L"LiveObjects", kDispidLiveObjects, kGet, L"", WORDHOST_BIND(ApplicationObject, liveObjects)},

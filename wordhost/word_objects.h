@@ -29,6 +29,7 @@ inline constexpr DISPID kDispidUnloadAddin = 0x1010B;
 inline constexpr DISPID kDispidClearDocument = 0x1010C;
 inline constexpr DISPID kDispidConnectedSinks = 0x1010D;
 inline constexpr DISPID kDispidLiveObjects = 0x1010E;
+inline constexpr DISPID kDispidLoadAddin = 0x1010F;
 
 inline constexpr char16_t kApplicationName[] = u"Microsoft Word";
 

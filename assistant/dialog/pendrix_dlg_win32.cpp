@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <ctime>
+#include <utility>
 #include <vector>
 
 #include "dialog/dialog_controls.h"
@@ -19,6 +20,7 @@ namespace pendrix {
 namespace {
 
 constexpr wchar_t kProgramName[] = L"Pendrix";
+constexpr UINT kWmReportDeferredFailure = WM_APP + 1;
 
 // Keys that the key-input edit forwards and the formula editor understands.
 bool editorKeyOf(WPARAM key, EditorKey& out) {
@@ -155,6 +157,7 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: onPaint(); return TRUE;
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(smallIcon_.get());
     case WM_CLOSE: onClose(); return TRUE;
+    case kWmReportDeferredFailure: report(std::exchange(deferredFailure_, WordOutcome{})); return TRUE;
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
     case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
     case WM_KEYDOWN: onKeyDown(wParam); return FALSE;
@@ -364,7 +367,16 @@ HRESULT CPendrixDlg::setWordField(IDispatch* field) {
 }
 
 void CPendrixDlg::loadField() {
-  loadWordField(word_.fieldCodeText(), grid_, settings_, notifier_);
+  std::u16string code;
+  const WordOutcome read = word_.readFieldCode(code);
+  if (!read.ok()) {
+    // The formula stays as it was. The message waits until the client's call has
+    // returned, so that Word is not kept waiting on the user.
+    deferredFailure_ = read;
+    PostMessageW(hwnd_, kWmReportDeferredFailure, 0, 0);
+    return;
+  }
+  loadWordField(code, grid_, settings_, notifier_);
   redrawPreview();
 }
 
@@ -382,15 +394,22 @@ void CPendrixDlg::onOk() {
 void CPendrixDlg::onCancel() {
   word_.releaseAll();
   returnToWord();
-  if (autoProxy_) {
+  if (heldByLiveClient()) {
     ShowWindow(hwnd_, SW_HIDE);  // the process waits, invisible, for the client to let go
   } else {
     EndDialog(hwnd_, IDCANCEL);
   }
 }
 
+// The client is the add-in inside Word: once Word's window is gone, so is the
+// client, and no release will ever come to end a hidden assistant.
+bool CPendrixDlg::heldByLiveClient() const {
+  if (!autoProxy_) return false;
+  return wordWindowHandle_ == 0 || IsWindow(windowFromI4(wordWindowHandle_));
+}
+
 void CPendrixDlg::onClose() {
-  if (autoProxy_) {
+  if (heldByLiveClient()) {
     ShowWindow(hwnd_, SW_HIDE);
   } else {
     onCancel();

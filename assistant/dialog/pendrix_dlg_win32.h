@@ -122,6 +122,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void runSolver();
   void returnToWord();
   void report(const WordOutcome& outcome);
+  bool heldByLiveClient() const;
   std::u16string controlText(int id) const;
 
   HINSTANCE instance_;
@@ -129,6 +130,8 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   std::u16string installDirectory_;
   HWND hwnd_ = nullptr;
   CPendrixDlgAutoProxy* autoProxy_ = nullptr;
+  // A failure met while serving the client's call, shown once the call has returned.
+  WordOutcome deferredFailure_;
   LONG wordWindowHandle_ = 0;
   LONG cursorXPos_ = 0;
   LONG cursorYPos_ = 0;

@@ -320,16 +320,23 @@ HRESULT WordOutput::setField(IDispatch* field) noexcept {
   return field ? S_OK : E_POINTER;
 }
 
-std::u16string WordOutput::fieldCodeText() noexcept {
+WordOutcome WordOutput::readFieldCode(std::u16string& code) noexcept {
   try {
+    code.clear();
     WordHolder range;
-    std::u16string text;
-    if (!field_.getObject(w::kDispidFieldCode, range).ok()) return {};
-    if (!range.getText(w::kDispidRangeText, text).ok()) return {};
-    return text;
+    PENDRIX_RETURN_IF_WORD_FAILED(field_.getObject(w::kDispidFieldCode, range));
+    const WordOutcome read = range.getText(w::kDispidRangeText, code);
+    if (!read.ok()) code.clear();
+    return read;
   } catch (...) {
-    return {};
+    return unexpectedFailure();
   }
+}
+
+std::u16string WordOutput::fieldCodeText() noexcept {
+  std::u16string code;
+  readFieldCode(code);
+  return code;
 }
 
 void WordOutput::releaseDocumentAndApplication() noexcept {

@@ -93,8 +93,18 @@ class Word {
     std::filesystem::remove(bars_, ec);
   }
 
+  // Word gone as when it crashes: no shutdown, no reference given back.
+  void kill() {
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 15000);
+    app_.reset();
+    std::error_code ec;
+    std::filesystem::remove(bars_, ec);
+  }
+
   IDispatch* app() const { return app_.get(); }
   HANDLE process() const { return process_.get(); }
+  DWORD processId() const { return GetProcessId(process_.get()); }
   HWND mainWindow() const { return main_; }
   HWND documentWindow() const { return FindWindowExW(main_, nullptr, L"_WwG", nullptr); }
 
@@ -118,6 +128,11 @@ class Word {
     args.push_back(str(member));
     args.push_back(Variant::fromI4(hr));
     ASSERT_EQ(invoke(app(), L"FailMember", DISPATCH_METHOD, std::move(args)).hr, S_OK);
+  }
+  // A counter of the stand-in (LiveObjects, ConnectedSinks), -1 when it cannot be read.
+  long count(const wchar_t* member) {
+    CallResult r = invoke(app(), member, DISPATCH_PROPERTYGET);
+    return SUCCEEDED(r.hr) && r.value.get()->vt == VT_I4 ? r.value.get()->lVal : -1;
   }
   std::string dump() { return decoded(utf8(text(invoke(app(), L"DocumentDump", DISPATCH_METHOD)))); }
   std::string callLog() { return utf8(text(invoke(app(), L"CallLog", DISPATCH_METHOD))); }
