@@ -21,6 +21,10 @@ namespace {
 
 constexpr wchar_t kProgramName[] = L"Pendrix";
 constexpr UINT kWmReportDeferredFailure = WM_APP + 1;
+// The tooltips are made once the dialog has painted: two dozen tooltip windows
+// made during the set-up would keep the window from showing for tens of
+// milliseconds, and nobody points at a button in the first instant.
+constexpr UINT_PTR kTooltipTimer = 1;
 
 // Keys that the key-input edit forwards and the formula editor understands.
 bool editorKeyOf(WPARAM key, EditorKey& out) {
@@ -158,6 +162,7 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(smallIcon_.get());
     case WM_CLOSE: onClose(); return TRUE;
     case kWmReportDeferredFailure: report(std::exchange(deferredFailure_, WordOutcome{})); return TRUE;
+    case WM_TIMER: onTimer(wParam); return TRUE;
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
     case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
     case WM_KEYDOWN: onKeyDown(wParam); return FALSE;
@@ -210,6 +215,8 @@ BOOL CPendrixDlg::onInitDialog() {
   buildExerciseFileMenu();
   setUpButtons();
   setUpComboBoxes();
+  // A timer message comes after the first paint.
+  if (!SetTimer(hwnd_, kTooltipTimer, USER_TIMER_MINIMUM, nullptr)) setUpTooltips();
   resetSolutionDisplay(display_);
   SetFocus(keyInput_.window());
   return TRUE;
@@ -233,12 +240,10 @@ void CPendrixDlg::setUpButtons() {
     CBitmapToolButton& button = buttons_[next++];
     button.attach(window);
     button.setBitmap(instance_, control.bitmapId);
-    button.setTooltip(std::u16string(control.tooltip), true);
   }
 }
 
 void CPendrixDlg::setUpComboBoxes() {
-  const HWND tooltip = createTooltip(hwnd_);
   const SettingsRecord& record = settings_.record();
   const int selected[] = {record.bracketChoice, record.timesChoice, record.plusChoice, record.minusChoice};
   for (size_t i = 0; i < std::size(kComboControls); ++i) {
@@ -252,11 +257,31 @@ void CPendrixDlg::setUpComboBoxes() {
       }
     }
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected[i]), 0);
+  }
+}
+
+// Each button has a tip of its own; the combo boxes share one.
+void CPendrixDlg::setUpTooltips() {
+  for (CBitmapToolButton& button : buttons_) {
+    const int id = GetDlgCtrlID(button.window());
+    for (const ButtonControl& control : kButtonControls)
+      if (button.window() && control.id == id) button.setTooltip(std::u16string(control.tooltip), true);
+  }
+  const HWND tooltip = createTooltip(hwnd_);
+  for (const ComboControl& control : kComboControls) {
+    const HWND combo = GetDlgItem(hwnd_, control.id);
+    if (!combo) continue;
     // The tip shows over the combo box and over its edit part alike.
     addTool(tooltip, hwnd_, combo, control.tooltip);
     if (HWND edit = GetWindow(combo, GW_CHILD)) addTool(tooltip, hwnd_, edit, control.tooltip);
   }
   SendMessageW(tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CPendrixDlg::onTimer(UINT_PTR id) {
+  if (id != kTooltipTimer) return;
+  KillTimer(hwnd_, kTooltipTimer);
+  setUpTooltips();
 }
 
 void CPendrixDlg::onCommand(int id, int code) {

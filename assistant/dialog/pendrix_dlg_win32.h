@@ -82,11 +82,13 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void addAboutItem();
   void setUpButtons();
   void setUpComboBoxes();
+  void setUpTooltips();
 
   // Messages.
   void onCommand(int id, int code);
   bool onSystemCommand(WPARAM command, LPARAM character);
   void onPaint();
+  void onTimer(UINT_PTR id);
   void onKeyDown(WPARAM key);
   bool onPreviewClick(LPARAM point, bool doubleClick);
   INT_PTR onControlColor(HDC dc);

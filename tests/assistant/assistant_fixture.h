@@ -175,7 +175,9 @@ class Assistant {
     GetWindowThreadProcessId(dialog_, &id);
     process_ = UniqueProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
     processId_ = id;
-    if (field) ASSERT_EQ(method(a::kSetWordField, field), S_OK);
+    if (field) {
+      ASSERT_EQ(method(a::kSetWordField, field), S_OK);
+    }
     ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(dialog_) != FALSE; }));
   }
 
@@ -183,7 +185,9 @@ class Assistant {
     std::vector<Variant> args;
     args.push_back(Variant::fromDispatch(argument));
     CallResult r = invoke(object_.get(), id, DISPATCH_METHOD, std::move(args));
-    if (SUCCEEDED(r.hr)) EXPECT_EQ(r.value.get()->vt, VT_I4);
+    if (SUCCEEDED(r.hr)) {
+      EXPECT_EQ(r.value.get()->vt, VT_I4);
+    }
     return r.hr;
   }
   HRESULT put(DISPID id, LONG value) {

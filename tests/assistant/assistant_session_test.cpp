@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "assistant_fixture.h"
+#include <commctrl.h>
 #include "session/registration_win32.h"
 
 namespace pendrix {
@@ -40,6 +41,30 @@ class AssistantSession : public ::testing::Test {
   }
   Word& word_ = standInWord();
 };
+
+// The assistant's tooltip windows; a tip made for a button is owned by the dialog
+// as well, a popup's owner being a top-level window.
+int tooltipsOf(HWND dialog) {
+  struct Search {
+    HWND dialog;
+    DWORD processId = 0;
+    int tooltips = 0;
+  } search{dialog};
+  GetWindowThreadProcessId(dialog, &search.processId);
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        wchar_t name[64] = {};
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s.processId && GetClassNameW(window, name, 64) && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 &&
+            GetWindow(window, GW_OWNER) == s.dialog)
+          ++s.tooltips;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.tooltips;
+}
 
 // Started by hand: the assistant writes the registration it is found through, in
 // the short form of its path, and ends with its dialog.
@@ -77,6 +102,9 @@ TEST_F(AssistantSession, ANewFormulaGoesIntoWordAsEqFieldsAndOkEndsTheProcess) {
   Assistant assistant;
   assistant.start(word_);
   if (HasFatalFailure()) return;
+  // Once the dialog shows, each of the 23 buttons has a tip of its own and the combo
+  // boxes share one.
+  EXPECT_TRUE(waitUntil([&] { return tooltipsOf(assistant.dialog()) == 24; })) << tooltipsOf(assistant.dialog());
   word_.call(L"ClearCallLog");
   assistant.type(L"x^2+1");
   assistant.clickAndWait(IDC_INSERT);
