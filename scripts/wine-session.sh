@@ -1,6 +1,7 @@
 # Sourced by the scripts that run the product under Wine: a private prefix, a display
 # (Xvfb when none is set), the Word stand-in, and clean-up of only what was started.
 #   start_xvfb_unless_display FIRST LAST
+#   boot_prefix [LOADER]          makes $WINEPREFIX if new, keeps a server alive, boots it
 #   wine_session_start PREFIX     boots the prefix, sets DISPLAY if needed
 #   register_build_tree BUILD_DIR the add-in and the assistant of the build tree, as the tests register them
 #   start_word BUILD_DIR BARS     starts wordhost.exe (it loads the registered add-ins)
@@ -23,16 +24,25 @@ start_xvfb_unless_display() {  # FIRST LAST
   done
 }
 
-wine_session_start() {
-  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  start_xvfb_unless_display 130 160
+# A new prefix is made by a first boot on a server of its own that is then let go:
+# booting it while the persistent server already ran left two service managers, and
+# COM activations then hung until RpcSs timed out. Booting again afterwards starts
+# Wine's own background processes here, outside any test: started by a test, they
+# would hold its output pipe open. The prefix is always a 64-bit one.
+boot_prefix() {  # [LOADER]
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     mkdir -p "$WINEPREFIX"
     "$wine64" wineboot --init </dev/null >/dev/null 2>&1
     wineserver -w
   fi
   wineserver -p
-  "$wine64" wineboot </dev/null >/dev/null 2>&1
+  "${1:-$wine64}" wineboot </dev/null >/dev/null 2>&1
+}
+
+wine_session_start() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  start_xvfb_unless_display 130 160
+  boot_prefix
   # Without a window manager (Xvfb) Wine draws the frames and captions itself, as
   # Windows does, so the pictures show them.
   "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1

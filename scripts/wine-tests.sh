@@ -39,17 +39,6 @@ trap cleanup EXIT
 start_xvfb_unless_display 90 120
 
 # One prefix set-up before the tests run in parallel, and a server kept alive
-# between test processes. A new prefix is made by a first boot on a server of its
-# own that is then let go: booting it while the persistent server already ran left
-# two service managers, and COM activations then hung until RpcSs timed out.
-# Booting again here also starts Wine's own background processes outside ctest:
-# started by a test, they would hold its output pipe open and ctest would wait for
-# them until the timeout. The prefix is always a 64-bit one (booted by wine64).
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
-  mkdir -p "$WINEPREFIX"
-  /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
-  wineserver -w
-fi
-wineserver -p
-"$loader" wineboot </dev/null >/dev/null 2>&1
+# between test processes.
+boot_prefix "$loader"
 ctest --preset "$preset" "$@"
