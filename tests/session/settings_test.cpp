@@ -210,7 +210,9 @@ TEST_F(SettingsTest, BadFilesGiveSoundValuesAndLoseNothing) {
     EXPECT_EQ(again->wordTimes, u'\u2219');
     EXPECT_EQ(again->exercisePath, u"C:\\Übungen\\Brüche.wrx");
     EXPECT_EQ(again->listSeparator, bad.listSeparator) << "the separator is decided once";
-    if (hadOwnKey) EXPECT_EQ(stored(u"Eigenes"), u"behalten");
+    if (hadOwnKey) {
+      EXPECT_EQ(stored(u"Eigenes"), u"behalten");
+    }
   }
 }
 
