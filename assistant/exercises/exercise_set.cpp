@@ -61,9 +61,10 @@ void ExerciseSet::complete() {
 }
 
 void ExerciseSet::Open(const std::u16string& path) {
-  // A path cut to the field would name another file, which completing would create.
+  // A path cut to the field would name another file, which completing would create;
+  // a file the system cannot read would lose its text to the completion.
   file_ = isOpenableExercisePath(path) ? path : u"";
-  if (!file_.empty()) complete();
+  if (!file_.empty() && store_.writeKeepsContent(file_)) complete();
   count_ = file_.empty() ? 0 : std::clamp(readInt(u"Anzahl", 0), 0, kMaxExercises);
   for (int n = 0; n < kMaxExercises; ++n) {
     const bool used = n < count_;

@@ -63,9 +63,11 @@ struct ProfileFile {
 Line parseLine(std::u16string text) {
   Line line{std::move(text), std::nullopt, std::nullopt, {}, u"\r\n"};
   const std::u16string trimmed = trim(line.text);
-  if (!trimmed.empty() && trimmed[0] == u'[') {
-    const size_t close = trimmed.find(u']');
-    line.section = trim(std::u16string_view(trimmed).substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
+  // A header runs to the last ']'; without one the line is no header and stays in
+  // the section before it.
+  const size_t close = trimmed.rfind(u']');
+  if (!trimmed.empty() && trimmed[0] == u'[' && close != std::u16string::npos) {
+    line.section = trim(std::u16string_view(trimmed).substr(1, close - 1));
     return line;
   }
   if (trimmed.empty() || trimmed[0] == u';') return line;
@@ -183,6 +185,16 @@ class PortableProfileStore final : public ProfileStore {
     if (capacity == 0) return {};
     if (value.size() > capacity - 1) value.resize(capacity - 1);
     return value;
+  }
+
+  // The portable store would keep such bytes, but answers as the system does, so that
+  // both lead to the same outcome.
+  bool writeKeepsContent(const std::u16string& file) override {
+    const std::optional<ProfileFile> profile = loadFile(file);
+    if (!profile) return !somethingAt(file);
+    return profile->lines.empty() || std::any_of(profile->lines.begin(), profile->lines.end(), [](const Line& line) {
+             return line.section && !untilNul(*line.section).empty();
+           });
   }
 
   bool writeString(const std::u16string& file, const std::u16string& section,

@@ -39,6 +39,7 @@ class MemoryStore : public ProfileStore {
     values[key] = value;
     return true;
   }
+  bool writeKeepsContent(const std::u16string&) override { return true; }
 };
 
 struct Dialog : ExerciseView {

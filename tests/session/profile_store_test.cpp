@@ -161,6 +161,35 @@ TEST_P(ProfileStoreContract, ANulEndsTheValue) {
   EXPECT_EQ(read("a.ini", u"HochZahl"), u"");
 }
 
+// A header runs to its last ']'; an unclosed one is no header.
+TEST_P(ProfileStoreContract, MalformedHeaders) {
+  writeBytes("a.ini", "[A]\r\nk=1\r\n[B\r\nj=3\r\n[ C ]x\r\nk=4\r\n[D]]\r\nk=6\r\n");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"A", u"j", u"-", 10), u"3");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"B", u"j", u"-", 10), u"-");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"C", u"k", u"-", 10), u"4");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"D]", u"k", u"-", 10), u"6");
+}
+
+// What the first write would not destroy: nothing, an empty file, or one with a
+// named section; a file without one is text the functions cannot read.
+TEST_P(ProfileStoreContract, AWriteKeepsTheContentOfFilesWithASection) {
+  EXPECT_TRUE(store_->writeKeepsContent(file("missing.wrx")));
+  EXPECT_TRUE(store_->writeKeepsContent((dir_ / "no folder" / "a.wrx").u16string()));
+  const std::pair<std::string, bool> cases[] = {
+      {"", true},
+      {"\r\n[AUFGABE]\r\nAnzahl=1\r\n", true},
+      {"; Kommentar\r\n[x]", true},
+      {"Anzahl=1\r\n[AUFGABE\r\n", false},
+      {bytesOf("\x89PNG\r\n\x1A\n\0\0\0\rIHDR"), false},
+      {bytesOf("[\0A\0]\0\r\0\n\0k\0=\0001\0\r\0\n\0"), false},
+  };
+  for (const auto& [bytes, keeps] : cases) {
+    SCOPED_TRACE(bytes);
+    writeBytes("a.wrx", bytes);
+    EXPECT_EQ(store_->writeKeepsContent(file("a.wrx")), keeps);
+  }
+}
+
 // A megabyte of other sections and one value of a hundred thousand characters.
 TEST_P(ProfileStoreContract, AHugeFileReadsAndKeepsItsSize) {
   std::string bytes = "[EINSTELLUNGEN]\r\nAufgabePfad=" + std::string(100000, 'p') + "\r\n";
