@@ -37,12 +37,14 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-std::string nativePath(const std::u16string& file) {
+// The path in the file system's own encoding: UTF-8 on Linux, UTF-16 on Windows,
+// where a narrow path would be read in the ANSI code page and miss every umlaut.
+std::filesystem::path nativePath(const std::u16string& file) {
   std::u16string path = file;
   for (char16_t& c : path) {
     if (c == u'\\') c = u'/';
   }
-  return toUtf8(path);
+  return std::filesystem::path(path);
 }
 
 // One line of the file, kept verbatim with its own line end so that a write changes
@@ -126,7 +128,7 @@ std::optional<std::string> readBytes(const std::u16string& file) {
 
 bool somethingAt(const std::u16string& file) {
   std::error_code error;
-  return std::filesystem::exists(std::filesystem::path(nativePath(file)), error);
+  return std::filesystem::exists(nativePath(file), error);
 }
 
 std::optional<ProfileFile> loadFile(const std::u16string& file) {

@@ -161,6 +161,16 @@ TEST_P(ProfileStoreContract, ANulEndsTheValue) {
   EXPECT_EQ(read("a.ini", u"HochZahl"), u"");
 }
 
+TEST_P(ProfileStoreContract, UmlautsInTheFileName) {
+  const fs::path path = dir_ / std::u16string(u"Brüche für Größen.wrx");
+  EXPECT_TRUE(store_->writeKeepsContent(path.u16string()));
+  ASSERT_TRUE(store_->writeString(path.u16string(), u"AUFGABE", u"Anzahl", u"3"));
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(store_->readString(path.u16string(), u"AUFGABE", u"Anzahl", u"", 10), u"3");
+  EXPECT_TRUE(store_->writeKeepsContent(path.u16string()));
+}
+
 // A header runs to its last ']'; an unclosed one is no header.
 TEST_P(ProfileStoreContract, MalformedHeaders) {
   writeBytes("a.ini", "[A]\r\nk=1\r\n[B\r\nj=3\r\n[ C ]x\r\nk=4\r\n[D]]\r\nk=6\r\n");
