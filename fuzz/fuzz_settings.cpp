@@ -48,12 +48,16 @@ std::u16string asReadBack(std::u16string value) {
 
 int32_t intAt(const uint8_t* p) { return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24); }
 
+// One file per fuzzing process, removed when it ends.
+struct ScratchFile {
+  std::string name = "/tmp/pendrix-fuzz-settings-" + std::to_string(getpid()) + ".ini";
+  std::u16string path = std::u16string(name.begin(), name.end());
+  ~ScratchFile() { std::remove(name.c_str()); }
+};
+
 const std::u16string& settingsFile() {
-  static const std::u16string path = [] {
-    const std::string name = "/tmp/pendrix-fuzz-settings-" + std::to_string(getpid()) + ".ini";
-    return std::u16string(name.begin(), name.end());
-  }();
-  return path;
+  static const ScratchFile file;
+  return file.path;
 }
 
 }  // namespace
