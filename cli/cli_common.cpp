@@ -31,6 +31,7 @@ class ReadOnlyProfileStore : public ProfileStore {
                    const std::u16string&) override {
     return false;
   }
+  bool writeKeepsContent(const std::u16string& file) override { return inner_->writeKeepsContent(file); }
 
  private:
   std::unique_ptr<ProfileStore> inner_;

@@ -18,7 +18,7 @@ void ExerciseMenus::build(const std::vector<std::u16string>& foundPaths) {
   command_.setExerciseSet(nullptr, ExerciseKind::Term);
   for (const std::u16string& path : foundPaths) {
     if (files_.size() >= kMaxExerciseFiles) break;
-    if (path.size() > kMaxExercisePath) continue;
+    if (!isOpenableExercisePath(path)) continue;  // shorter than the entry's 399 characters too
     files_.push_back({exerciseFileTitle(path).substr(0, kMaxExerciseTitle), path});
     if (path != settings_->exercisePath) continue;
     // The file of the last session: its exercise again, if the file still has it.

@@ -36,8 +36,8 @@ class ExerciseMenus {
       : store_(store), settings_(settings), command_(command), notifier_(notifier) {}
 
   // The files as the system found them. At most the first 40 are listed; a path
-  // longer than 399 characters could not be opened again from its entry and is
-  // passed over, a title longer than 199 is cut. The file the settings remember is
+  // longer than an exercise set can open (255 characters) is passed over, a title
+  // longer than 199 is cut. The file the settings remember is
   // opened again with its exercise, when that still exists.
   void build(const std::vector<std::u16string>& foundPaths);
 

@@ -27,6 +27,10 @@ std::u16string exerciseKey(const char16_t* stem, int number) {
   return key;
 }
 
+bool isOpenableExercisePath(const std::u16string& path) {
+  return !path.empty() && path.size() < kExercisePathCapacity;
+}
+
 std::u16string ExerciseSet::readText(const std::u16string& key) const {
   return store_.readString(file_, kExerciseSection, key, u"", kExerciseValueCapacity);
 }
@@ -57,9 +61,11 @@ void ExerciseSet::complete() {
 }
 
 void ExerciseSet::Open(const std::u16string& path) {
-  file_ = path.substr(0, kExercisePathCapacity - 1);
-  complete();
-  count_ = std::clamp(readInt(u"Anzahl", 0), 0, kMaxExercises);
+  // A path cut to the field would name another file, which completing would create;
+  // a file the system cannot read would lose its text to the completion.
+  file_ = isOpenableExercisePath(path) ? path : u"";
+  if (!file_.empty() && store_.writeKeepsContent(file_)) complete();
+  count_ = file_.empty() ? 0 : std::clamp(readInt(u"Anzahl", 0), 0, kMaxExercises);
   for (int n = 0; n < kMaxExercises; ++n) {
     const bool used = n < count_;
     text_[n] = used ? readText(exerciseKey(u"TEXT___", n)) : u"";
@@ -103,6 +109,7 @@ const std::u16string& ExerciseSet::Text() const {
 }
 
 ExerciseKind ExerciseSet::Kind() const {
+  if (file_.empty()) return ExerciseKind::Term;
   const std::u16string kind = store_.readString(file_, kExerciseSection, u"TermTyp", u"Term",
                                                 kExerciseValueCapacity);
   if (kind == u"Gleichung") return ExerciseKind::Equation;

@@ -24,12 +24,17 @@ enum class ExerciseKind { Term = 0, Equation = 1, Equation2 = 2 };
 // "AUFGABE" + 17 gives "AUFGABE17".
 std::u16string exerciseKey(const char16_t* stem, int number);
 
+// Whether the path fits the set's file field; a longer one opens as an empty set.
+bool isOpenableExercisePath(const std::u16string& path);
+
 class ExerciseSet {
  public:
   // `store` must outlive the set.
   explicit ExerciseSet(ProfileStore& store) : store_(store) {}
 
-  // Completes the file with every missing key, then reads the exercise list.
+  // Completes the file with every missing key, then reads the exercise list. A path
+  // longer than 255 characters gives a set without exercises and touches no file; a
+  // file the profile functions cannot read is read as it is, without completion.
   void Open(const std::u16string& path);
   // 1..count chooses an exercise, count + 1 marks past the end with exercise 1
   // current, anything else chooses none.

@@ -1,9 +1,9 @@
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "session/profile_store.h"
@@ -37,20 +37,24 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-std::string nativePath(const std::u16string& file) {
+// The path in the file system's own encoding: UTF-8 on Linux, UTF-16 on Windows,
+// where a narrow path would be read in the ANSI code page and miss every umlaut.
+std::filesystem::path nativePath(const std::u16string& file) {
   std::u16string path = file;
   for (char16_t& c : path) {
     if (c == u'\\') c = u'/';
   }
-  return toUtf8(path);
+  return std::filesystem::path(path);
 }
 
-// One line of the file, kept verbatim so that a write changes nothing else.
+// One line of the file, kept verbatim with its own line end so that a write changes
+// nothing else, not even in a file that is no text at all.
 struct Line {
   std::u16string text;
   std::optional<std::u16string> section;  // set on a "[name]" line
   std::optional<std::u16string> key;      // set on a "key=value" line
   std::u16string value;
+  std::u16string end = u"\r\n";
 };
 
 struct ProfileFile {
@@ -59,11 +63,13 @@ struct ProfileFile {
 };
 
 Line parseLine(std::u16string text) {
-  Line line{std::move(text), std::nullopt, std::nullopt, {}};
+  Line line{std::move(text), std::nullopt, std::nullopt, {}, u"\r\n"};
   const std::u16string trimmed = trim(line.text);
-  if (!trimmed.empty() && trimmed[0] == u'[') {
-    const size_t close = trimmed.find(u']');
-    line.section = trim(std::u16string_view(trimmed).substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
+  // A header runs to the last ']'; without one the line is no header and stays in
+  // the section before it.
+  const size_t close = trimmed.rfind(u']');
+  if (!trimmed.empty() && trimmed[0] == u'[' && close != std::u16string::npos) {
+    line.section = trim(std::u16string_view(trimmed).substr(1, close - 1));
     return line;
   }
   if (trimmed.empty() || trimmed[0] == u';') return line;
@@ -108,19 +114,38 @@ std::string encode(const std::u16string& text, Encoding encoding) {
   return toCp1252(text);
 }
 
-std::optional<ProfileFile> loadFile(const std::u16string& file) {
+// The file's bytes; nothing when it is missing or cannot be read (a folder, say).
+std::optional<std::string> readBytes(const std::u16string& file) {
   std::ifstream in(nativePath(file), std::ios::binary);
   if (!in) return std::nullopt;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  std::array<char, 1 << 16> chunk;
+  // read() reports a failing device through badbit instead of throwing.
+  while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) bytes.append(chunk.data(), static_cast<size_t>(in.gcount()));
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool somethingAt(const std::u16string& file) {
+  std::error_code error;
+  return std::filesystem::exists(nativePath(file), error);
+}
+
+std::optional<ProfileFile> loadFile(const std::u16string& file) {
+  const std::optional<std::string> bytes = readBytes(file);
+  if (!bytes) return std::nullopt;
   ProfileFile profile;
-  const std::u16string text = decode(bytes, profile.encoding);
+  const std::u16string text = decode(*bytes, profile.encoding);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\n', start);
     if (end == std::u16string::npos) end = text.size();
-    std::u16string lineText = text.substr(start, end - start);
-    if (!lineText.empty() && lineText.back() == u'\r') lineText.pop_back();
-    profile.lines.push_back(parseLine(std::move(lineText)));
+    size_t textEnd = end;
+    if (textEnd > start && text[textEnd - 1] == u'\r') --textEnd;
+    Line line = parseLine(text.substr(start, textEnd - start));
+    // The last line keeps the line end it gets when something follows it.
+    if (end < text.size()) line.end = text.substr(textEnd, end + 1 - textEnd);
+    profile.lines.push_back(std::move(line));
     start = end + 1;
   }
   return profile;
@@ -128,7 +153,7 @@ std::optional<ProfileFile> loadFile(const std::u16string& file) {
 
 bool saveFile(const std::u16string& file, const ProfileFile& profile) {
   std::u16string text;
-  for (const Line& line : profile.lines) text += line.text + u"\r\n";
+  for (const Line& line : profile.lines) text += line.text + line.end;
   std::ofstream out(nativePath(file), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   const std::string bytes = encode(text, profile.encoding);
@@ -142,6 +167,9 @@ std::u16string unquote(std::u16string value) {
   return value;
 }
 
+// The system functions hand values over as C strings: a NUL in the file ends the value.
+std::u16string untilNul(const std::u16string& text) { return text.substr(0, text.find(u'\0')); }
+
 std::u16string stripTrailingBlanks(std::u16string text) {
   while (text.size() > 1 && text.back() == u' ') text.pop_back();
   return text;
@@ -154,16 +182,29 @@ class PortableProfileStore final : public ProfileStore {
                             size_t capacity) override {
     std::u16string value = stripTrailingBlanks(fallback);
     if (const auto profile = loadFile(file)) {
-      if (const Line* line = findKey(*profile, section, key)) value = unquote(line->value);
+      if (const Line* line = findKey(*profile, section, key)) value = unquote(untilNul(line->value));
     }
     if (capacity == 0) return {};
     if (value.size() > capacity - 1) value.resize(capacity - 1);
     return value;
   }
 
+  // The portable store would keep such bytes, but answers as the system does, so that
+  // both lead to the same outcome.
+  bool writeKeepsContent(const std::u16string& file) override {
+    const std::optional<ProfileFile> profile = loadFile(file);
+    if (!profile) return !somethingAt(file);
+    return profile->lines.empty() || std::any_of(profile->lines.begin(), profile->lines.end(), [](const Line& line) {
+             return line.section && !untilNul(*line.section).empty();
+           });
+  }
+
   bool writeString(const std::u16string& file, const std::u16string& section,
                    const std::u16string& key, const std::u16string& value) override {
-    ProfileFile profile = loadFile(file).value_or(ProfileFile{});
+    std::optional<ProfileFile> loaded = loadFile(file);
+    // What cannot be read is not replaced by a file of one key.
+    if (!loaded && somethingAt(file)) return false;
+    ProfileFile profile = std::move(loaded).value_or(ProfileFile{});
     Line entry = parseLine(key + u"=" + value);
     auto lines = profile.lines.begin();
     const auto sectionLine = std::find_if(lines, profile.lines.end(), [&](const Line& line) {

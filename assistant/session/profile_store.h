@@ -25,6 +25,12 @@ class ProfileStore {
   // stays Unicode.
   virtual bool writeString(const std::u16string& file, const std::u16string& section,
                            const std::u16string& key, const std::u16string& value) = 0;
+
+  // Whether a write keeps what the file holds: true for a missing or empty file and
+  // for one in which the functions find a named section; false for one they cannot
+  // read at all (UTF-16 without a byte-order mark, a binary file), which the system
+  // functions rewrite from nothing on the first write.
+  virtual bool writeKeepsContent(const std::u16string& file) = 0;
 };
 
 // Integer keys as GetPrivateProfileInt reads them: optional sign and decimal digits,

@@ -24,6 +24,17 @@ class Win32ProfileStore final : public ProfileStore {
                    const std::u16string& value) override {
     return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != FALSE;
   }
+
+  bool writeKeepsContent(const std::u16string& file) override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(wide(file), GetFileExInfoStandard, &data)) {
+      const DWORD error = GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0) return true;
+    wchar_t names[64] = {};
+    return GetPrivateProfileSectionNamesW(names, 64, wide(file)) > 0;
+  }
 };
 
 }  // namespace

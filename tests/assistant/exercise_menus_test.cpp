@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "assistant_fixture.h"
 
@@ -121,6 +123,102 @@ TEST_F(ExerciseMenus, TheCommandsOfTheItemsAndAChoiceThatIsGone) {
   EXPECT_NE(settingsValue(L"AufgabePfad").find(L"Bruchrechnung.wrx"), std::wstring::npos);
   EXPECT_EQ(settingsValue(L"AufgabeNummer"), L"1");
   end(process, dialog);
+}
+
+// Sixty exercise files of 200-character names with umlauts, each with fifty
+// exercises, in the folder of a copy of the program: the area menu lists the first
+// forty found, sorted; the exercise menu of the last area offers twenty-one.
+class CrowdedFolder : public ExerciseMenus {
+ protected:
+  void SetUp() override {
+    originalServer_ = registeredServer();
+    folder_ = std::filesystem::temp_directory_path() / L"pendrix-sixty-areas";
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_ / L"Einstellung");
+    program_ = (folder_ / L"Pendrix.exe").wstring();
+    ASSERT_TRUE(CopyFileW(winePath(PENDRIX_EXE).c_str(), program_.c_str(), FALSE));
+    WritePrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L";", settings().c_str());
+    for (int i = 0; i < 60; ++i) writeArea(folder_ / (areaName(i) + L".wrx"));
+    setRegisteredServer(shortPath(program_));
+  }
+  void TearDown() override {
+    setRegisteredServer(originalServer_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  static std::wstring areaName(int i) {
+    std::wstring name = std::to_wstring(10 + i);
+    while (name.size() < 200) name += L" Übungen für Größen und Brüche";
+    return name.substr(0, 200);
+  }
+  static void writeArea(const std::filesystem::path& file) {
+    std::ofstream out(file, std::ios::binary);
+    out << "[AUFGABE]\r\nAnzahl=50\r\nTermTyp=Gleichung\r\n";
+    for (int n = 0; n < 50; ++n) {
+      out << "TITEL__" << n << "=Aufgabe " << n + 1 << "\r\nTEXT___" << n << "=L\xF6se Gleichung " << n + 1
+          << "\r\nAUFGABE" << 3 * n + 1 << "=" << n + 2 << "x=99L\r\n";
+    }
+  }
+  // The paths the program lists: the first forty the system finds, sorted by title,
+  // in its install directory as registered (the short form of the folder).
+  std::vector<std::wstring> listedPaths() const {
+    const std::wstring installDirectory = shortPath(folder_.wstring());
+    std::vector<std::wstring> paths;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder_ / L"*.wrx").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return paths;
+    do paths.push_back(installDirectory + L"\\" + found.cFileName);
+    while (paths.size() < 40 && FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(paths.begin(), paths.end());
+    return paths;
+  }
+  std::wstring settings() const { return (folder_ / L"Einstellung" / L"WordZomb.ini").wstring(); }
+  std::wstring setting(const wchar_t* key) const {
+    wchar_t value[512] = {};
+    GetPrivateProfileStringW(L"EINSTELLUNGEN", key, L"", value, 512, settings().c_str());
+    return value;
+  }
+
+  std::wstring originalServer_, program_;
+  std::filesystem::path folder_;
+};
+
+TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
+  UniqueProcess process(startProcess(program_, L""));
+  ASSERT_TRUE(process);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(process.get()), L"#32770", L" Calvora"})); }));
+  const DWORD id = GetProcessId(process.get());
+
+  // Up from the top reaches the last of the forty areas. The pointer is moved out of
+  // the way: the long popup would open under it and take its item as the start.
+  SetCursorPos(0, 0);
+  PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
+  HWND popup = nullptr;
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  pressKeys(popup, {VK_UP});
+  Sleep(300);
+  saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-sixty-long-names.bmp");
+  pressKeys(popup, {VK_RETURN});
+
+  // Its exercise menu: twenty-one exercises, then the empty item, which the keys pass.
+  ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }));
+  popup = openPopup(id);
+  pressKeys(popup, {VK_UP});
+  Sleep(300);
+  saveScreenPicture(pictureDirectory() + L"/exercise-menu-fifty-exercises.bmp");
+  pressKeys(popup, {VK_RETURN});
+  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+  EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)), L"Löse Gleichung 21");
+  end(process, dialog);
+
+  const std::vector<std::wstring> listed = listedPaths();
+  ASSERT_EQ(listed.size(), 40u);
+  EXPECT_EQ(setting(L"MenuNummer"), L"39");
+  EXPECT_EQ(setting(L"AufgabeNummer"), L"21");
+  EXPECT_EQ(setting(L"AufgabePfad"), listed.back()) << "written in full, umlauts included";
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ class MemoryStore : public ProfileStore {
     values[key] = value;
     return true;
   }
+  bool writeKeepsContent(const std::u16string&) override { return true; }
 };
 
 TEST(ExerciseCommand, WithoutAChosenExerciseAsksForOne) {

@@ -2,6 +2,7 @@
 // the choice remembered across starts, over copies of the shipped files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -160,6 +161,51 @@ TEST_F(ExerciseMenusTest, FortyFilesAtMostCaseOrderAndLongNames) {
   EXPECT_TRUE(empty.menus.files().empty());
   EXPECT_FALSE(empty.menus.chooseFile(-1));
   EXPECT_EQ(empty.notifier.messages.size(), 1u);
+}
+
+// A name of 200 characters with umlauts: its title is cut to 199, its path is what
+// the next start reads only 99 characters of.
+std::u16string longUmlautName(char16_t first) {
+  std::u16string name(1, first);
+  while (name.size() < 200) name += u" Übungen für Größen und Brüche";
+  return name.substr(0, 200);
+}
+
+TEST_F(ExerciseMenusTest, SixtyFilesLongUmlautNamesAndFiftyExercises) {
+  for (int i = 0; i < 51; ++i) std::ofstream(dir_ / ("Blatt " + std::to_string(i) + ".wrx")) << "[AUFGABE]\nAnzahl=1\n";
+  std::string fifty = "[AUFGABE]\r\nAnzahl=50\r\nTermTyp=Gleichung\r\n";
+  for (int n = 0; n < 50; ++n) fifty += "AUFGABE" + std::to_string(3 * n + 1) + "=" + std::to_string(n + 2) + "x=99L\r\n";
+  std::ofstream(dir_ / "Fünfzig.wrx") << fifty;
+  for (char16_t first : {u'A', u'Ä'}) std::ofstream(dir_ / (longUmlautName(first) + u".wrx")) << fifty;
+  ASSERT_EQ(found().size(), 60u);
+
+  std::vector<std::u16string> paths = found();
+  paths.insert(paths.begin(), (dir_ / (longUmlautName(u'A') + u".wrx")).u16string());
+  paths.erase(std::find(paths.begin() + 1, paths.end(), paths.front()));
+  Session session(*store_, settingsFile());
+  session.menus.build(paths);
+  const auto& files = session.menus.files();
+  ASSERT_EQ(files.size(), 40u);
+  EXPECT_TRUE(std::is_sorted(files.begin(), files.end(), [](auto& a, auto& b) { return a.title < b.title; }));
+  const int longOne = indexOf(session, longUmlautName(u'A').substr(0, 199));
+  ASSERT_GE(longOne, 0) << "the first file found is listed, its title cut to 199";
+
+  ASSERT_TRUE(session.menus.chooseFile(longOne));
+  EXPECT_EQ(session.menus.exerciseTitles().size(), 21u);
+  session.menus.chooseExercise(21);
+  EXPECT_EQ(session.settings->exerciseNumber, 21);
+  EXPECT_EQ(session.settings->exercisePath, files[longOne].path);
+  EXPECT_TRUE(session.notifier.messages.empty());
+
+  // The next start reads 99 characters of the remembered path: the exercise is not
+  // restored, the area is, and "ATyp" opens it.
+  Session next(*store_, settingsFile());
+  next.menus.build(paths);
+  EXPECT_EQ(next.settings->exercisePath, files[longOne].path.substr(0, 99));
+  EXPECT_EQ(next.menus.openSet(), nullptr);
+  EXPECT_EQ(next.menus.currentFileIndex(), longOne);
+  EXPECT_TRUE(next.menus.chooseFile(-1));
+  EXPECT_EQ(next.menus.exerciseTitles().size(), 21u);
 }
 
 TEST(ExerciseFileTitle, NameWithoutItsExtension) {

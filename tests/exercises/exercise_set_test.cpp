@@ -31,6 +31,7 @@ class RecordingStore : public ProfileStore {
     writes.push_back(key);
     return true;
   }
+  bool writeKeepsContent(const std::u16string&) override { return true; }
 };
 
 TEST(ExerciseKey, StemAndNumberWithoutLeadingZeros) {
@@ -181,6 +182,106 @@ TEST(ExerciseSetFile, RealFileIsCompletedAndLongValuesAreCut) {
   EXPECT_EQ(readProfileInt(*store, file.u16string(), u"AUFGABE", u"PARAT__20", 5), -1);
   EXPECT_EQ(store->readString(file.u16string(), u"AUFGABE", u"TermTyp", u"", 100), u"Term");
   fs::remove_all(dir);
+}
+
+std::string utf16Bytes(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
+std::string fiftyExercises() {
+  std::string text = "[AUFGABE]\r\nAnzahl=50\r\nTermTyp=Gleichung\r\n";
+  for (int n = 0; n < 50; ++n) {
+    text += "TITEL__" + std::to_string(n) + "=Aufgabe " + std::to_string(n + 1) + "\r\n";
+    text += "AUFGABE" + std::to_string(3 * n + 1) + "=" + std::to_string(n + 1) + "x=99L\r\n";
+  }
+  return text;
+}
+
+struct BadExerciseFile {
+  const char* name;
+  std::string bytes;
+  int count;
+  std::u16string firstTitle;
+  ExerciseKind kind;
+  std::u16string mainRowOfLast;  // the main template row of exercise `count`
+  std::u16string anzahlAfter;    // as the file holds it after opening
+  bool completed;
+};
+
+// Opening completes the file without changing what it held, and the Unicode file stays
+// Unicode; a file the system cannot read (no section to be found) is not completed,
+// since the system functions would rewrite it from nothing.
+TEST(ExerciseSetFile, BadFilesOpenAsWhatTheyHoldAndKeepIt) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "pendrix-exercise-bad-files";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::u16string unicode =
+      u"[AUFGABE]\r\nAnzahl=2\r\nTermTyp=Gleichung2\r\nTITEL__0=\u00E5 und Br\u00FCche\r\nAUFGABE4=\u00E52\u00E6x=99L\r\n";
+  const BadExerciseFile cases[] = {
+      {"malformed", "Anzahl=7\r\n[AUFGABE]\r\nAnzahl=2x\r\n==\r\nTITEL__0\r\nAUFGABE4=3x\r\n[AUFGABE\r\nAnzahl=9\r\n", 2,
+       u"", ExerciseKind::Term, u"3x", u"2x", true},
+      {"empty", "", 0, u"Leer", ExerciseKind::Term, u"", u"0", true},
+      {"utf-16 with mark", "\xFF\xFE" + utf16Bytes(unicode), 2, u"\u221A und Br\u00FCche", ExerciseKind::Equation2,
+       u"\u00E52\u00E6x=99L", u"2", true},
+      {"utf-16 without mark", utf16Bytes(unicode), 0, u"Leer", ExerciseKind::Term, u"", u"", false},
+      {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR=\xFF", 18), 0, u"Leer", ExerciseKind::Term, u"", u"", false},
+      {"fifty exercises", fiftyExercises(), 21, u"Aufgabe 1", ExerciseKind::Equation, u"21x=99L", u"50", true},
+  };
+  auto store = makePortableProfileStore();
+  for (const BadExerciseFile& bad : cases) {
+    SCOPED_TRACE(bad.name);
+    const fs::path file = dir / (std::string(bad.name) + ".wrx");
+    std::ofstream(file, std::ios::binary) << bad.bytes;
+    ExerciseSet set(*store);
+    set.Open(file.u16string());
+    EXPECT_EQ(set.count(), bad.count);
+    EXPECT_EQ(set.Title(0), bad.firstTitle);
+    EXPECT_EQ(set.Kind(), bad.kind);
+    EXPECT_EQ(set.Title(bad.count), u"Leer");
+    set.Select(bad.count);
+    EXPECT_EQ(set.Template(1), bad.mainRowOfLast);
+    set.Select(bad.count + 1);
+    EXPECT_EQ(set.current(), bad.count > 0 ? 1 : 0);
+
+    EXPECT_EQ(store->readString(file.u16string(), kExerciseSection, u"Anzahl", u"", 100), bad.anzahlAfter);
+    EXPECT_EQ(readProfileInt(*store, file.u16string(), kExerciseSection, u"PARAT__20", 5), bad.completed ? -1 : 5);
+    std::ifstream in(file, std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after.rfind("\xFF\xFE", 0) == 0, bad.bytes.rfind("\xFF\xFE", 0) == 0) << "the encoding stays";
+    if (!bad.completed) {
+      EXPECT_EQ(after, bad.bytes) << "a file the system cannot read is left as it is";
+    }
+  }
+  // Exercises beyond 21 stay in the file, unused.
+  EXPECT_EQ(store->readString((dir / "fifty exercises.wrx").u16string(), kExerciseSection, u"TITEL__49", u"", 100),
+            u"Aufgabe 50");
+  fs::remove_all(dir);
+}
+
+// A path longer than the set's 255 characters is not cut into another file's name.
+TEST(ExerciseSetFile, APathTooLongOpensNothingAndCreatesNothing) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "pendrix-exercise-long-path" / std::string(120, 'a');
+  fs::remove_all(dir.parent_path());
+  fs::create_directories(dir);
+  const fs::path file = dir / (std::string(150, 'b') + ".wrx");
+  std::ofstream(file) << "[AUFGABE]\nAnzahl=1\nAUFGABE1=2x=4\n";
+  ASSERT_GT(file.u16string().size(), 255u);
+  auto store = makePortableProfileStore();
+  ExerciseSet set(*store);
+  set.Open(file.u16string());
+  EXPECT_EQ(set.count(), 0);
+  EXPECT_EQ(set.Kind(), ExerciseKind::Term);
+  set.Select(1);
+  EXPECT_EQ(set.current(), 0);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  EXPECT_FALSE(isOpenableExercisePath(file.u16string()));
+  EXPECT_FALSE(isOpenableExercisePath(u""));
+  EXPECT_TRUE(isOpenableExercisePath(std::u16string(255, u'p')));
+  fs::remove_all(dir.parent_path());
 }
 
 }  // namespace

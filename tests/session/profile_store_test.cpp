@@ -17,6 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A literal's bytes, NULs included.
+template <size_t N>
+std::string bytesOf(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
 struct StoreKind {
   const char* name;
   std::unique_ptr<ProfileStore> (*make)();
@@ -129,12 +135,131 @@ TEST_P(ProfileStoreContract, IntegersReadAsDecimalNumbers) {
   EXPECT_EQ(readProfileInt(*store_, file("a.ini"), u"EINSTELLUNGEN", u"Missing", 8), 8);
 }
 
+// Files that are no proper INI text: what reads sensibly still reads, and a write
+// adds its key while every byte the user had stays.
+TEST_P(ProfileStoreContract, BinaryAndTruncatedFilesKeepWhatTheyHold) {
+  const std::string binary = bytesOf("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE\x00\x01=\x7F[\x80\x81\x9D");
+  const std::string cases[] = {
+      binary + "\r\n[EINSTELLUNGEN]\r\nHochZahl=3\r\n",
+      "[EINSTELLUNGEN]\r\nHochZahl=3\r\nMalPu",
+      "[EINSTELLUNGEN]\nHochZahl=3\n[EINSTELL",
+  };
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(bytes);
+    writeBytes("a.ini", bytes);
+    EXPECT_EQ(read("a.ini", u"HochZahl"), u"3");
+    EXPECT_EQ(read("a.ini", u"MalPunkt"), u"dflt");
+    ASSERT_TRUE(store_->writeString(file("a.ini"), u"EINSTELLUNGEN", u"MalPunkt", u"2"));
+    EXPECT_EQ(read("a.ini", u"MalPunkt"), u"2");
+    EXPECT_EQ(read("a.ini", u"HochZahl"), u"3");
+  }
+}
+
+TEST_P(ProfileStoreContract, ANulEndsTheValue) {
+  writeBytes("a.ini", bytesOf("[EINSTELLUNGEN]\r\nStrichpunkt=,\0;\r\nHochZahl=\0\r\n"));
+  EXPECT_EQ(read("a.ini", u"Strichpunkt"), u",");
+  EXPECT_EQ(read("a.ini", u"HochZahl"), u"");
+}
+
+TEST_P(ProfileStoreContract, UmlautsInTheFileName) {
+  const fs::path path = dir_ / std::u16string(u"Brüche für Größen.wrx");
+  EXPECT_TRUE(store_->writeKeepsContent(path.u16string()));
+  ASSERT_TRUE(store_->writeString(path.u16string(), u"AUFGABE", u"Anzahl", u"3"));
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(store_->readString(path.u16string(), u"AUFGABE", u"Anzahl", u"", 10), u"3");
+  EXPECT_TRUE(store_->writeKeepsContent(path.u16string()));
+}
+
+// A header runs to its last ']'; an unclosed one is no header.
+TEST_P(ProfileStoreContract, MalformedHeaders) {
+  writeBytes("a.ini", "[A]\r\nk=1\r\n[B\r\nj=3\r\n[ C ]x\r\nk=4\r\n[D]]\r\nk=6\r\n");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"A", u"j", u"-", 10), u"3");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"B", u"j", u"-", 10), u"-");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"C", u"k", u"-", 10), u"4");
+  EXPECT_EQ(store_->readString(file("a.ini"), u"D]", u"k", u"-", 10), u"6");
+}
+
+// What the first write would not destroy: nothing, an empty file, or one with a
+// named section; a file without one is text the functions cannot read.
+TEST_P(ProfileStoreContract, AWriteKeepsTheContentOfFilesWithASection) {
+  EXPECT_TRUE(store_->writeKeepsContent(file("missing.wrx")));
+  EXPECT_TRUE(store_->writeKeepsContent((dir_ / "no folder" / "a.wrx").u16string()));
+  const std::pair<std::string, bool> cases[] = {
+      {"", true},
+      {"\r\n[AUFGABE]\r\nAnzahl=1\r\n", true},
+      {"; Kommentar\r\n[x]", true},
+      {"Anzahl=1\r\n[AUFGABE\r\n", false},
+      {bytesOf("\x89PNG\r\n\x1A\n\0\0\0\rIHDR"), false},
+      {bytesOf("[\0A\0]\0\r\0\n\0k\0=\0001\0\r\0\n\0"), false},
+  };
+  for (const auto& [bytes, keeps] : cases) {
+    SCOPED_TRACE(bytes);
+    writeBytes("a.wrx", bytes);
+    EXPECT_EQ(store_->writeKeepsContent(file("a.wrx")), keeps);
+  }
+}
+
+// A megabyte of other sections and one value of a hundred thousand characters.
+TEST_P(ProfileStoreContract, AHugeFileReadsAndKeepsItsSize) {
+  std::string bytes = "[EINSTELLUNGEN]\r\nAufgabePfad=" + std::string(100000, 'p') + "\r\n";
+  for (int i = 0; bytes.size() < (1u << 20); ++i)
+    bytes += "[Abschnitt" + std::to_string(i) + "]\r\nSchluessel=" + std::string(40, 'w') + "\r\n";
+  bytes += "[EINSTELLUNGEN]\r\nHochZahl=7\r\n";
+  writeBytes("big.ini", bytes);
+  EXPECT_EQ(read("big.ini", u"AufgabePfad"), std::u16string(99, u'p'));
+  ASSERT_TRUE(store_->writeString(file("big.ini"), u"EINSTELLUNGEN", u"MalPunkt", u"1"));
+  EXPECT_EQ(read("big.ini", u"MalPunkt"), u"1");
+  EXPECT_EQ(store_->readString(file("big.ini"), u"Abschnitt900", u"Schluessel", u"", 100), std::u16string(40, u'w'));
+  EXPECT_EQ(read("big.ini", u"AufgabePfad", u"", 200000), std::u16string(100000, u'p'));
+  EXPECT_GE(readBytes("big.ini").size(), bytes.size());
+}
+
+// Without a byte-order mark UTF-16 is not recognised: its keys are not found, and a
+// write leaves what was there for the user to repair.
+TEST_P(ProfileStoreContract, Utf16WithoutByteOrderMarkIsNotRead) {
+  const std::u16string text = u"[AUFGABE]\r\nAnzahl=2\r\n";
+  std::string bytes;
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  writeBytes("u.wrx", bytes);
+  EXPECT_EQ(store_->readString(file("u.wrx"), u"AUFGABE", u"Anzahl", u"none", 10), u"none");
+  ASSERT_TRUE(store_->writeString(file("u.wrx"), u"AUFGABE", u"Anzahl", u"0"));
+  EXPECT_EQ(store_->readString(file("u.wrx"), u"AUFGABE", u"Anzahl", u"none", 10), u"0");
+}
+
 const StoreKind kStores[] = {
     {"portable", &makePortableProfileStore},
 #ifdef _WIN32
     {"win32", &makeWin32ProfileStore},
 #endif
 };
+
+// The system functions rewrite a file from what they understood of it; the portable
+// store changes only the line of its key, so even a file that is no text survives.
+TEST(PortableProfileStore, AWriteKeepsEveryOtherByte) {
+  const fs::path path = fs::temp_directory_path() / "pendrix-profile-verbatim.ini";
+  const std::u16string utf16 = u"[AUFGABE]\r\nAnzahl=2\r\n";
+  std::string noMark;
+  for (char16_t c : utf16) noMark += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  const std::string cases[] = {
+      bytesOf("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE\x00\x01=\x7F[\x80\x81\x9D\n"),
+      noMark,
+      "[AUFGABE]\nAlt=1\r\n",
+  };
+  auto store = makePortableProfileStore();
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(bytes);
+    std::ofstream(path, std::ios::binary) << bytes;
+    ASSERT_TRUE(store->writeString(path.u16string(), u"EINSTELLUNGEN", u"MalPunkt", u"1"));
+    std::ifstream in(path, std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after.substr(0, bytes.size()), bytes);
+    const std::string added = after.substr(bytes.size());
+    EXPECT_TRUE(added == "\r\n[EINSTELLUNGEN]\r\nMalPunkt=1\r\n" || added == "\r\n\r\n[EINSTELLUNGEN]\r\nMalPunkt=1\r\n")
+        << added;
+  }
+  fs::remove(path);
+}
 
 INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreContract, ::testing::ValuesIn(kStores),
                          [](const auto& info) { return std::string(info.param.name); });

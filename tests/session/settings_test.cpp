@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "session/settings.h"
+#include "support/settings_bounds.h"
 
 namespace pendrix {
 namespace {
@@ -153,6 +154,79 @@ TEST_F(SettingsTest, AFailedWriteKeepsTheValueForThisRun) {
   settings_.load(*store_, (dir_ / "Einstellung" / "WordZomb.ini").u16string(), notifier_, [] { return u";"; });
   EXPECT_FALSE(settings_.setTimesChoice(2));
   EXPECT_EQ(settings_->wordTimes, u'\u2022');
+}
+
+// Whatever a settings file holds, the derived characters stay among their choices
+// and a path read from it has at most 99 characters.
+void expectSoundRecord(const SettingsRecord& r) {
+  EXPECT_EQ(testing::settingsRecordBreach(r), "");
+  EXPECT_LE(r.exercisePath.size(), 99u);
+}
+
+struct BadFile {
+  const char* name;
+  std::string bytes;
+  char16_t wordTimes, bracketOpen, raiseDigit, listSeparator;
+};
+
+std::vector<BadFile> badFiles() {
+  const std::string keep = "[EINSTELLUNGEN]\r\nEigenes=behalten\r\n";
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) >> 3);
+  return {
+      {"binary", binary, u'*', u'[', u'5', u';'},
+      {"truncated", keep + "Strichpunkt=,\r\nMalPunkt=2\r\nBruchKla", u'\u2022', u'[', u'5', u','},
+      {"huge", keep + "BruchKlammer=1\r\nAufgabePfad=" + std::string(1 << 20, 'p') + "\r\n", u'*', u'{', u'5', u';'},
+      {"over-long values",
+       keep + "MalPunkt=" + std::string(40, '1') + "\r\nHochStellung=99999999999\r\nStrichpunkt=" +
+           std::string(200, ',') + "\r\nAufgabeNummer=-99999999999999\r\nAufgabePfad=" + std::string(300, 'q'),
+       u'*', u'[', u'5', u','},
+      {"wrong values",
+       keep + "BruchKlammer=eckig\r\nMalPunkt=x\r\nMinusZeichen=ja\r\nStrichpunkt=\r\nAufgabeNummer=eins\r\n"
+              "MenuNummer=\r\nHochZahl=viel\r\nHochStellung=-3\r\nTiefStellung=10\r\n",
+       u'*', u'[', u'5', u';'},
+      {"wrong names", keep + "MalPunkte=2\r\nBruch Klammer=1\r\nHoch=3\r\n[EINSTELLUNG]\r\nStrichpunkt=,\r\n", u'*', u'[',
+       u'5', u';'},
+  };
+}
+
+TEST_F(SettingsTest, BadFilesGiveSoundValuesAndLoseNothing) {
+  for (const BadFile& bad : badFiles()) {
+    SCOPED_TRACE(bad.name);
+    std::ofstream(dir_ / "WordZomb.ini", std::ios::binary) << bad.bytes;
+    const bool hadOwnKey = bad.bytes.find("Eigenes=behalten") != std::string::npos;
+    load();
+    expectSoundRecord(settings_.record());
+    EXPECT_EQ(settings_->wordTimes, bad.wordTimes);
+    EXPECT_EQ(settings_->bracketOpen, bad.bracketOpen);
+    EXPECT_EQ(settings_->raiseDigit, bad.raiseDigit);
+    EXPECT_EQ(settings_->listSeparator, bad.listSeparator);
+    EXPECT_TRUE(notifier_.messages.empty());
+
+    EXPECT_TRUE(settings_.setTimesChoice(3));
+    EXPECT_TRUE(settings_.setExercisePath(u"C:\\Übungen\\Brüche.wrx"));
+    Settings again;
+    again.load(*store_, path_, notifier_, [] { return u","; });
+    EXPECT_EQ(again->wordTimes, u'\u2219');
+    EXPECT_EQ(again->exercisePath, u"C:\\Übungen\\Brüche.wrx");
+    EXPECT_EQ(again->listSeparator, bad.listSeparator) << "the separator is decided once";
+    if (hadOwnKey) {
+      EXPECT_EQ(stored(u"Eigenes"), u"behalten");
+    }
+  }
+}
+
+// A settings file that cannot be written (here a folder stands in its place): the
+// choices hold for this run, nothing is asked twice, nothing breaks.
+TEST_F(SettingsTest, AnUnwritableFileKeepsTheChoicesForTheRun) {
+  fs::create_directories(dir_ / "WordZomb.ini");
+  load(u",");
+  EXPECT_EQ(settings_->listSeparator, u',');
+  EXPECT_FALSE(settings_.setBracketChoice(2));
+  EXPECT_EQ(settings_->bracketClose, u'>');
+  EXPECT_FALSE(settings_.setExercisePath(u"C:\\a.wrx"));
+  EXPECT_EQ(settings_->exercisePath, u"C:\\a.wrx");
+  EXPECT_TRUE(fs::is_directory(dir_ / "WordZomb.ini"));
 }
 
 TEST(InstallDirectory, ComesFromTheRegisteredProgramPath) {
