@@ -101,4 +101,21 @@ inline void pressKey(HWND dialog, WPARAM key) {
   SendMessageTimeoutW(GetDlgItem(dialog, IDC_KEY_INPUT), WM_KEYDOWN, key, 1, SMTO_NORMAL, 10000, nullptr);
 }
 
+// Test suites over one chain for the whole run.
+class ChainSuite : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
+    chain().start();
+  }
+  static void TearDownTestSuite() {
+    chain().stop();
+    OleUninitialize();
+  }
+  static Chain& chain() {
+    static Chain instance;
+    return instance;
+  }
+};
+
 }  // namespace pendrix::testing

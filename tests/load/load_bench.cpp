@@ -63,20 +63,8 @@ class TreatAsEmptyDialog {
   }
 };
 
-class ChainBenchmark : public ::testing::Test {
+class ChainBenchmark : public ChainSuite {
  protected:
-  static void SetUpTestSuite() {
-    ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
-    chain().start();
-  }
-  static void TearDownTestSuite() {
-    chain().stop();
-    OleUninitialize();
-  }
-  static Chain& chain() {
-    static Chain instance;
-    return instance;
-  }
 
   // A click on the term button until the window with `caption` of a new process is
   // visible, in milliseconds; the window is left open.

@@ -46,20 +46,8 @@ std::string describe(const char* what, const ObjectCounts& counts) {
   return line;
 }
 
-class WholeChain : public ::testing::Test {
+class WholeChain : public ChainSuite {
  protected:
-  static void SetUpTestSuite() {
-    ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
-    chain().start();
-  }
-  static void TearDownTestSuite() {
-    chain().stop();
-    OleUninitialize();
-  }
-  static Chain& chain() {
-    static Chain instance;
-    return instance;
-  }
   void SetUp() override {
     ASSERT_TRUE(chain().word().app()) << "the chain did not start";
   }
