@@ -25,13 +25,6 @@ namespace pendrix::cli {
 
 namespace {
 
-class RecordingNotifier : public Notifier {
- public:
-  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
-  std::vector<std::u16string> messages;
-};
-
 struct ConsoleDialog : ExerciseView {
   void showStatement(const std::u16string& text) override { statement = text; }
   void rememberExerciseNumber(int) override {}  // the console leaves the settings file alone

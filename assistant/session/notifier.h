@@ -3,6 +3,7 @@
 // and the console companion record or answer them.
 
 #include <string>
+#include <vector>
 
 namespace pendrix {
 
@@ -22,6 +23,15 @@ class SilentNotifier : public Notifier {
 
  private:
   bool answer_;
+};
+
+// Keeps the text of every message and answers every question with yes, for the
+// console companion and tests.
+class RecordingNotifier : public Notifier {
+ public:
+  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
+  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
+  std::vector<std::u16string> messages;
 };
 
 }  // namespace pendrix

@@ -10,13 +10,6 @@
 
 namespace pendrix {
 
-class RecordingNotifier : public Notifier {
- public:
-  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
-  std::vector<std::u16string> messages;
-};
-
 struct ExerciseDialog : ExerciseView {
   void showStatement(const std::u16string& text) override { statement = text; }
   void rememberExerciseNumber(int number) override { remembered = number; }

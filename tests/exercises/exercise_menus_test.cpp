@@ -19,13 +19,6 @@ fs::path shippedDirectory() {
   return fs::path(PENDRIX_TEST_DATA).parent_path().parent_path() / "assistant" / "exercises" / "files";
 }
 
-class RecordingNotifier : public Notifier {
- public:
-  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
-  std::vector<std::u16string> messages;
-};
-
 // One dialog's worth of exercise machinery over a settings file of its own.
 struct Session : ExerciseView {
   explicit Session(ProfileStore& store, const fs::path& settingsFile) : store(store) {

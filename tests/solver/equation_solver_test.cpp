@@ -10,12 +10,6 @@
 namespace pendrix {
 namespace {
 
-struct RecordingNotifier : Notifier {
-  std::vector<std::u16string> messages;
-  void showInfo(const std::u16string&, const std::u16string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::u16string&, const std::u16string&) override { return true; }
-};
-
 class EquationSolverTest : public ::testing::Test {
  protected:
   // Typed as on the keyboard: "^" makes the next character a superscript.
