@@ -333,12 +333,6 @@ WordOutcome WordOutput::readFieldCode(std::u16string& code) noexcept {
   }
 }
 
-std::u16string WordOutput::fieldCodeText() noexcept {
-  std::u16string code;
-  readFieldCode(code);
-  return code;
-}
-
 void WordOutput::releaseDocumentAndApplication() noexcept {
   document_.release();
   application_.release();

@@ -87,8 +87,6 @@ class WordOutput {
   // Field.Code (0) then Range.Text (0); empty without a field. A failure leaves
   // `code` empty and says what Word answered.
   WordOutcome readFieldCode(std::u16string& code) noexcept;
-  // The same, empty on failure too.
-  std::u16string fieldCodeText() noexcept;
   // After OK: the field stays held until the session ends.
   void releaseDocumentAndApplication() noexcept;
   // Cancel: field, document, application.
