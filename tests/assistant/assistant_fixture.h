@@ -4,6 +4,8 @@
 // program's settings file beside it.
 
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include <filesystem>
 
@@ -40,6 +42,30 @@ inline std::wstring settingsFilePath() {
 inline void resetSettingsFile() {
   DeleteFileW(settingsFilePath().c_str());
   WritePrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L";", settingsFilePath().c_str());
+}
+
+// The assistant's tooltip windows; a tip made for a button is owned by the dialog
+// as well, a popup's owner being a top-level window.
+inline int tooltipsOf(HWND dialog) {
+  struct Search {
+    HWND dialog;
+    DWORD processId = 0;
+    int tooltips = 0;
+  } search{dialog};
+  GetWindowThreadProcessId(dialog, &search.processId);
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        wchar_t name[64] = {};
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s.processId && GetClassNameW(window, name, 64) && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 &&
+            GetWindow(window, GW_OWNER) == s.dialog)
+          ++s.tooltips;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.tooltips;
 }
 
 inline void saveScreenPicture(const std::wstring& file) { saveWindowPicture(GetDesktopWindow(), file); }

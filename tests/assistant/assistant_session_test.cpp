@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "assistant_fixture.h"
-#include <commctrl.h>
 #include "session/registration_win32.h"
 
 namespace pendrix {
@@ -41,30 +40,6 @@ class AssistantSession : public ::testing::Test {
   }
   Word& word_ = standInWord();
 };
-
-// The assistant's tooltip windows; a tip made for a button is owned by the dialog
-// as well, a popup's owner being a top-level window.
-int tooltipsOf(HWND dialog) {
-  struct Search {
-    HWND dialog;
-    DWORD processId = 0;
-    int tooltips = 0;
-  } search{dialog};
-  GetWindowThreadProcessId(dialog, &search.processId);
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        wchar_t name[64] = {};
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.processId && GetClassNameW(window, name, 64) && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 &&
-            GetWindow(window, GW_OWNER) == s.dialog)
-          ++s.tooltips;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.tooltips;
-}
 
 // Started by hand: the assistant writes the registration it is found through, in
 // the short form of its path, and ends with its dialog.
