@@ -253,6 +253,24 @@ TEST(BitmapToolButton, TooltipIsCreatedOnceAndItsTextReplaced) {
   EXPECT_EQ(second.text, L"größer gleich (Alt+G)");
 }
 
+// Shows the host above all other windows, at a place where the button's middle is
+// really the uppermost window: the tooltip looks there before it shows, and the other
+// test programs' windows share the screen. Leaves the pointer over the button.
+bool showUncovered(const ButtonHost& host) {
+  for (int y = 100; y < 700; y += 150) {
+    for (int x = 100; x < 900; x += 200) {
+      SetWindowPos(host.parent(), HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      UpdateWindow(host.parent());
+      RECT rect{};
+      GetWindowRect(host.button(), &rect);
+      const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+      SetCursorPos(middle.x, middle.y);
+      if (WindowFromPoint(middle) == host.button()) return true;
+    }
+  }
+  return false;
+}
+
 // The mouse resting on the button shows the tip without the dialog relaying anything;
 // a deactivated tooltip stays hidden.
 TEST(BitmapToolButton, TipAppearsOverTheButtonOnlyWhenActive) {
@@ -262,11 +280,7 @@ TEST(BitmapToolButton, TipAppearsOverTheButtonOnlyWhenActive) {
     CBitmapToolButton button;
     button.attach(host.button());
     ASSERT_TRUE(button.setTooltip(u"Wurzel (Alt+W)", active));
-    ShowWindow(host.parent(), SW_SHOWNOACTIVATE);
-    UpdateWindow(host.parent());
-    RECT rect{};
-    GetWindowRect(host.button(), &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ASSERT_TRUE(showUncovered(host)) << "no place on the screen where the button is uppermost";
     // One move, as a resting mouse makes: each further move would restart the delay.
     SendMessageW(host.button(), WM_MOUSEMOVE, 0, MAKELPARAM(kWidth / 2, kHeight / 2));
     bool shown = false;

@@ -13,6 +13,7 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace pendrix::testing {
@@ -132,6 +133,19 @@ inline ObjectCounts objectCountsOf(HANDLE process) {
     counts.user = detail::windowsOf(id);
   }
   return counts;
+}
+
+// The fewest objects seen over a short while. A painting process holds a memory DC
+// and its bitmap for a moment; a leak shows in every sample, a paint in only some.
+inline ObjectCounts restingObjectCountsOf(HANDLE process, int samples = 8, DWORD gapMilliseconds = 100) {
+  ObjectCounts fewest = objectCountsOf(process);
+  for (int i = 1; i < samples; ++i) {
+    Sleep(gapMilliseconds);
+    const ObjectCounts now = objectCountsOf(process);
+    fewest = {(std::min)(fewest.handles, now.handles), (std::min)(fewest.gdi, now.gdi),
+              (std::min)(fewest.user, now.user)};
+  }
+  return fewest;
 }
 
 inline MemoryFigures memoryOf(HANDLE process) {
