@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -270,15 +271,20 @@ TEST(Package, SilentInstallWritesEveryFileAndKey) {
   RegDeleteTreeW(HKEY_CURRENT_USER, kExpectedRoot);
 }
 
-// Word (the stand-in) loads the add-in from the all-users key; its term button starts
-// the installed assistant, which finds its settings and exercise files by its class
-// registration.
-TEST(Package, InstalledAddinStartsTheInstalledAssistant) {
+// Word's bars file, outside the product's folder.
+std::wstring barsFile() { return installDirectory() + L".bars"; }
+
+UniqueProcess startWord(const std::string& program) {
+  return startProcess(winePath(program), L"--bars \"" + barsFile() + L"\"");
+}
+
+// Word, just started as `host`, loads the add-in from the all-users key of its own
+// registry view; the term button starts the installed assistant, which
+// `withAssistant` drives before Word quits. Word and the assistant then end.
+void expectTermButtonStartsInstalledAssistant(HANDLE host,
+                                              const std::function<void(HWND dialog, DWORD assistant)>& withAssistant) {
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   InfoBoxAnswerer answerer;
-  const std::wstring bars = installDirectory() + L".bars";  // outside the product's folder
-  UniqueProcess host = startProcess(winePath(WORDHOST_EXE), L"--bars \"" + bars + L"\"");
-  ASSERT_TRUE(host);
   ComPtr<IDispatch> app;
   ASSERT_TRUE(waitUntil([&] {
     ComPtr<IUnknown> unknown;
@@ -299,29 +305,53 @@ TEST(Package, InstalledAddinStartsTheInstalledAssistant) {
   EXPECT_EQ(CompareStringOrdinal(longPath(imageOf(assistant)).c_str(), -1, installed(L"Pendrix.exe").c_str(), -1, TRUE),
             CSTR_EQUAL)
       << imageOf(assistant);
-  // The first start decided the list separator in the installed settings file.
-  EXPECT_NE(setting(L"Strichpunkt"), L"z");
-  // An exercise from the area menu: drawn from an installed exercise file.
-  PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
-  HWND areas = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (areas = findTopWindow({assistant, L"#32768"})) != nullptr; }));
-  Sleep(300);
-  saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-host.bmp");
-  pressKeys(areas, {VK_DOWN, VK_RETURN});
-  HWND exercises = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (exercises = findTopWindow({assistant, L"#32768"})) && exercises != areas; }));
-  pressKeys(exercises, {VK_DOWN, VK_RETURN});
-  EXPECT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
-  EXPECT_EQ(longPath(setting(L"AufgabePfad")).rfind(installDirectory() + L"\\", 0), 0u) << setting(L"AufgabePfad");
+  withAssistant(dialog, assistant);
 
   Variant ignored;
   EXPECT_EQ(invokeByName(app.get(), L"Quit", DISPATCH_METHOD, nullptr, 0, &ignored), S_OK);
   app.reset();
-  EXPECT_EQ(waitForExit(host.get(), 20000), 0);
+  EXPECT_EQ(waitForExit(host, 20000), 0);
   UniqueHandle<HANDLE, CloseHandle> process(OpenProcess(SYNCHRONIZE, FALSE, assistant));
   EXPECT_TRUE(!process || WaitForSingleObject(process.get(), 20000) == WAIT_OBJECT_0) << "the assistant did not end";
-  DeleteFileW(bars.c_str());
+  DeleteFileW(barsFile().c_str());
   CoUninitialize();
+}
+
+// The assistant finds its settings and exercise files by its class registration.
+TEST(Package, InstalledAddinStartsTheInstalledAssistant) {
+  UniqueProcess host = startWord(WORDHOST_EXE);
+  ASSERT_TRUE(host);
+  expectTermButtonStartsInstalledAssistant(host.get(), [](HWND dialog, DWORD assistant) {
+    // The first start decided the list separator in the installed settings file.
+    EXPECT_NE(setting(L"Strichpunkt"), L"z");
+    // An exercise from the area menu: drawn from an installed exercise file.
+    PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
+    HWND areas = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (areas = findTopWindow({assistant, L"#32768"})) != nullptr; }));
+    Sleep(300);
+    saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-host.bmp");
+    pressKeys(areas, {VK_DOWN, VK_RETURN});
+    HWND exercises = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (exercises = findTopWindow({assistant, L"#32768"})) && exercises != areas; }));
+    pressKeys(exercises, {VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+    EXPECT_EQ(longPath(setting(L"AufgabePfad")).rfind(installDirectory() + L"\\", 0), 0u) << setting(L"AufgabePfad");
+  });
+}
+
+// 32-bit Word on 64-bit Windows reads the 32-bit registry view: the 32-bit add-in,
+// which starts the same (64-bit) assistant.
+TEST(Package, InstalledAddinOf32BitWordStartsTheInstalledAssistant) {
+  UniqueProcess host = startWord(WORDHOST32_EXE);
+  // Wine starts a 32-bit program with its 32-bit loader, which a kernel without
+  // IA-32 emulation cannot run.
+  if (!host && GetLastError() == ERROR_BAD_EXE_FORMAT)
+    GTEST_SKIP() << "this machine cannot run 32-bit programs; the 32-bit add-in is checked only as installed files";
+  ASSERT_TRUE(host) << "error " << GetLastError();
+  expectTermButtonStartsInstalledAssistant(host.get(), [](HWND, DWORD) {
+    Sleep(300);
+    saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-32-bit-host.bmp");
+  });
 }
 
 TEST(Package, NewerPackageUpgradesInPlaceAndKeepsTheSettings) {
