@@ -151,14 +151,41 @@ std::optional<ProfileFile> loadFile(const std::u16string& file) {
   return profile;
 }
 
+// The new content goes to a file beside the old one, which it replaces only when it
+// is whole: a write that fails halfway (a full disk) leaves the old file as it was.
 bool saveFile(const std::u16string& file, const ProfileFile& profile) {
   std::u16string text;
   for (const Line& line : profile.lines) text += line.text + line.end;
-  std::ofstream out(nativePath(file), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  const std::string bytes = encode(text, profile.encoding);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out.flush());
+  std::filesystem::path target = nativePath(file);
+  std::error_code error;
+  // Through a link into the file it names, as the system functions write.
+  if (std::filesystem::is_symlink(target, error)) {
+    const std::filesystem::path linked = std::filesystem::canonical(target, error);
+    if (!error) target = linked;
+  }
+  const bool replacing = std::filesystem::exists(target, error);
+  // A file that refuses writes (read-only, or held by another program) stays as it is.
+  if (replacing && !std::ofstream(target, std::ios::binary | std::ios::app)) return false;
+  std::filesystem::path temporary = target;
+  temporary += ".pendrix-neu";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    const std::string bytes = encode(text, profile.encoding);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::filesystem::remove(temporary, error);
+      return false;
+    }
+  }
+  if (replacing) {
+    const auto permissions = std::filesystem::status(target, error).permissions();
+    if (!error) std::filesystem::permissions(temporary, permissions, error);
+  }
+  std::error_code renameError;
+  std::filesystem::rename(temporary, target, renameError);
+  if (renameError) std::filesystem::remove(temporary, error);
+  return !renameError;
 }
 
 std::u16string unquote(std::u16string value) {

@@ -10,6 +10,10 @@
 #include "session/text_codec.h"
 #ifdef _WIN32
 #include "session/system_win32.h"
+#else
+#include <sys/resource.h>
+
+#include <csignal>
 #endif
 
 namespace pendrix {
@@ -260,6 +264,52 @@ TEST(PortableProfileStore, AWriteKeepsEveryOtherByte) {
   }
   fs::remove(path);
 }
+
+#ifndef _WIN32
+// A disk that fills up during the write (here a limit on file sizes) leaves the old
+// file whole and says the write failed; a write that fits then still goes through.
+TEST(PortableProfileStore, AWriteThatFailsHalfwayLeavesTheOldFile) {
+  const fs::path dir = fs::temp_directory_path() / "pendrix-profile-full-disk";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path path = dir / "WordZomb.ini";
+  const std::string original = "[EINSTELLUNGEN]\r\nMalPunkt=1\r\nStrichpunkt=z\r\n";
+  std::ofstream(path, std::ios::binary) << original;
+  auto store = makePortableProfileStore();
+
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{200, limit.rlim_max};
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool tooLong = store->writeString(path.u16string(), u"EINSTELLUNGEN", u"AufgabePfad", std::u16string(500, u'x'));
+  const bool fits = store->writeString(path.u16string(), u"EINSTELLUNGEN", u"MalPunkt", u"0");
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(tooLong);
+  EXPECT_TRUE(fits);
+  std::ifstream in(path, std::ios::binary);
+  const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(after, "[EINSTELLUNGEN]\r\nMalPunkt=0\r\nStrichpunkt=z\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "a temporary file was left";
+  fs::remove_all(dir);
+}
+
+// A settings file that is a link stays a link; the file it names takes the change.
+TEST(PortableProfileStore, AWriteGoesThroughALink) {
+  const fs::path dir = fs::temp_directory_path() / "pendrix-profile-link";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "echt.ini", std::ios::binary) << "[EINSTELLUNGEN]\r\nMalPunkt=1\r\n";
+  fs::create_symlink("echt.ini", dir / "WordZomb.ini");
+  auto store = makePortableProfileStore();
+  ASSERT_TRUE(store->writeString((dir / "WordZomb.ini").u16string(), u"EINSTELLUNGEN", u"MalPunkt", u"0"));
+  EXPECT_TRUE(fs::is_symlink(dir / "WordZomb.ini"));
+  EXPECT_EQ(store->readString((dir / "echt.ini").u16string(), u"EINSTELLUNGEN", u"MalPunkt", u"", 10), u"0");
+  fs::remove_all(dir);
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Stores, ProfileStoreContract, ::testing::ValuesIn(kStores),
                          [](const auto& info) { return std::string(info.param.name); });
