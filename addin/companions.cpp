@@ -55,6 +55,9 @@ Companions& companions() {
 
 // Created for IUnknown, put into the running state, then asked for IDispatch.
 HRESULT createCompanion(const ClassId& classId, ComPtr<IDispatch>& out) {
+  // Word is in front while its button is clicked; the program that COM starts for it
+  // may then bring its window to the front instead of opening behind Word.
+  AllowSetForegroundWindow(ASFW_ANY);
   ComPtr<IUnknown> unknown;
   PENDRIX_RETURN_IF_FAILED(
       CoCreateInstance(toClsid(classId), nullptr, kAnyServer, IID_IUnknown, unknown.putVoid()));
@@ -86,12 +89,14 @@ HRESULT getWindowHandle(IDispatch* target, DISPID dispid, HWND& window) {
 }
 
 // Word's main window becomes the owner, so the program stays above Word and
-// goes with it.
+// goes with it. A new owner does not move the window, so it is put above Word now:
+// Word may have come up over it while the program asked its first-start questions.
 HRESULT letWordOwn(HWND window, HWND wordWindow) {
   SetLastError(ERROR_SUCCESS);
   if (SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(wordWindow)) == 0 &&
       GetLastError() != ERROR_SUCCESS)
     return HRESULT_FROM_WIN32(GetLastError());
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return S_OK;
 }
 

@@ -21,6 +21,8 @@ namespace {
 
 constexpr wchar_t kProgramName[] = L"Pendrix";
 constexpr UINT kWmReportDeferredFailure = WM_APP + 1;
+// Posted during the set-up, so it comes once the window shows.
+constexpr UINT kWmComeToFront = WM_APP + 2;
 // The tooltips are made once the dialog has painted: two dozen tooltip windows
 // made during the set-up would keep the window from showing for tens of
 // milliseconds, and nobody points at a button in the first instant.
@@ -162,6 +164,7 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(smallIcon_.get());
     case WM_CLOSE: onClose(); return TRUE;
     case kWmReportDeferredFailure: report(std::exchange(deferredFailure_, WordOutcome{})); return TRUE;
+    case kWmComeToFront: comeToFront(); return TRUE;
     case WM_TIMER: onTimer(wParam); return TRUE;
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
     case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
@@ -219,7 +222,16 @@ BOOL CPendrixDlg::onInitDialog() {
   if (!SetTimer(hwnd_, kTooltipTimer, USER_TIMER_MINIMUM, nullptr)) setUpTooltips();
   resetSolutionDisplay(display_);
   SetFocus(keyInput_.window());
+  PostMessageW(hwnd_, kWmComeToFront, 0, 0);
   return TRUE;
+}
+
+// The program is started by COM, not by Word, so its window would open behind Word
+// and Word would keep the keyboard. Word allows it the front when it starts it.
+void CPendrixDlg::comeToFront() {
+  if (!IsWindowVisible(hwnd_)) return;
+  SetForegroundWindow(hwnd_);
+  SetFocus(keyInput_.window());
 }
 
 void CPendrixDlg::addAboutItem() {

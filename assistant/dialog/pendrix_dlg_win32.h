@@ -89,6 +89,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   bool onSystemCommand(WPARAM command, LPARAM character);
   void onPaint();
   void onTimer(UINT_PTR id);
+  void comeToFront();
   void onKeyDown(WPARAM key);
   bool onPreviewClick(LPARAM point, bool doubleClick);
   INT_PTR onControlColor(HDC dc);

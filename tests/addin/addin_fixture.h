@@ -122,10 +122,11 @@ inline std::wstring dialogText(HWND dialog) {
   return text;
 }
 
-// Watches for message boxes captioned "Info" of one process, keeps their texts and
+// Watches for message boxes captioned "Info" of one process (or of any), keeps their texts and
 // answers each with OK, as the user would.
 class InfoBoxWatcher {
  public:
+  static constexpr DWORD kAnyProcess = ~DWORD{0};
   explicit InfoBoxWatcher(DWORD processId) : processId_(processId), thread_([this] { run(); }) {}
   ~InfoBoxWatcher() {
     stop_ = true;
@@ -151,7 +152,7 @@ class InfoBoxWatcher {
       while ((box = FindWindowExW(nullptr, box, L"#32770", L"Info")) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(box, &owner);
-        if (owner != processId_ || !IsWindowVisible(box) || answered(box)) continue;
+        if ((processId_ != kAnyProcess && owner != processId_) || !IsWindowVisible(box) || answered(box)) continue;
         // The box may be found before its text is in place.
         const std::wstring text = dialogText(box);
         if (text.empty()) continue;

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -13,6 +14,7 @@
 #include "addin_fixture.h"
 #include "office_interfaces.h"
 #include "resources/resource.h"
+#include "support/process_win32.h"
 #include "support/running_word.h"
 #include "support/window_picture.h"
 #include "win32/com.h"
@@ -228,9 +230,13 @@ TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) 
 #ifdef PENDRIX_EXE
 // The real assistant beside the add-in's build: its settings decide the list
 // separator already, so no question blocks its start.
-void prepareAssistantSettings() {
+std::wstring assistantSettings() {
   const std::wstring program = winePath(PENDRIX_EXE);
-  const std::wstring settings = program.substr(0, program.rfind(L'\\')) + L"\\Einstellung\\WordZomb.ini";
+  return program.substr(0, program.rfind(L'\\')) + L"\\Einstellung\\WordZomb.ini";
+}
+
+void prepareAssistantSettings() {
+  const std::wstring settings = assistantSettings();
   DeleteFileW(settings.c_str());
   WritePrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L";", settings.c_str());
 }
@@ -345,6 +351,53 @@ TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInP
   EXPECT_EQ(replaced.begin, written.begin) << "the field moved: " << dump;
 
   quitHost(host);
+}
+
+// A first start asks about the list separator before the window shows. The window
+// then still opens in front of Word, its key input holding the keyboard: the program
+// was started by COM, not by Word, and must not leave the pupil typing into Word.
+TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQuestions) {
+  DeleteFileW(assistantSettings().c_str());
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher boxes(InfoBoxWatcher::kAnyProcess);  // Word's hint and the assistant's questions
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  const HWND word = windowOf(host.processId, L"OpusApp");
+  ASSERT_NE(word, nullptr);
+  SetForegroundWindow(word);  // the user works in Word
+
+  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  const HWND dialog = waitForAssistant(host.processId);
+  ASSERT_NE(dialog, nullptr) << "the term button opened no assistant";
+  UniqueProcess process = processOf(dialog);
+  const std::vector<std::wstring> texts = boxes.texts();
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                          [](const std::wstring& text) { return text.find(L"Listentrennzeichen") != std::wstring::npos; }))
+      << "the first start asked nothing";
+  EXPECT_TRUE(pendrix::testing::waitUntil([&] { return GetForegroundWindow() == dialog; }))
+      << "in front: " << GetForegroundWindow() << ", the assistant " << dialog;
+  GUITHREADINFO thread{sizeof thread};
+  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread));
+  EXPECT_EQ(thread.hwndFocus, GetDlgItem(dialog, IDC_KEY_INPUT));
+  RECT rect{};
+  GetWindowRect(dialog, &rect);
+  const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  const HWND uppermost = GetAncestor(WindowFromPoint(middle), GA_ROOT);
+  wchar_t className[64] = {};
+  GetClassNameW(uppermost, className, 64);
+  RECT over{};
+  GetWindowRect(uppermost, &over);
+  EXPECT_EQ(uppermost, dialog) << "another window lies over the assistant: " << className << " " << over.left << ","
+                               << over.top << "-" << over.right << "," << over.bottom << " over " << rect.left << ","
+                               << rect.top << "-" << rect.right << "," << rect.bottom;
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(),
+                                                  winePath(PICTURE_DIR) + L"\\addin-first-start-in-front.bmp"));
+
+  PostMessageW(GetDlgItem(dialog, IDC_CANCEL), BM_CLICK, 0, 0);
+  EXPECT_TRUE(pendrix::testing::waitUntil([&] { return !IsWindowVisible(dialog); }));
+  quitHost(host);
+  EXPECT_EQ(WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0) << "the assistant outlived Word";
 }
 #endif  // PENDRIX_EXE
 
