@@ -34,6 +34,15 @@ struct Host {
   UniqueProcess process;
   DWORD processId = 0;
   ComPtr<IDispatch> app;
+
+  // A test that failed before quitting Word leaves no Word for the next one.
+  ~Host() {
+    app.reset();
+    if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process.get(), 1);
+      WaitForSingleObject(process.get(), 5000);
+    }
+  }
 };
 
 void startHost(const std::wstring& bars, Host& host) {
