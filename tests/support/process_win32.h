@@ -60,22 +60,22 @@ struct WindowQuery {
   HWND found = nullptr;
 };
 
+inline BOOL CALLBACK matchWindow(HWND window, LPARAM data) {
+  auto& q = *reinterpret_cast<WindowQuery*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (q.processId && owner != q.processId) return TRUE;
+  if (q.visibleOnly && !IsWindowVisible(window)) return TRUE;
+  wchar_t text[256] = {};
+  if (q.className && (!GetClassNameW(window, text, 256) || lstrcmpW(text, q.className) != 0)) return TRUE;
+  if (q.caption && (GetWindowTextW(window, text, 256), lstrcmpW(text, q.caption) != 0)) return TRUE;
+  q.found = window;
+  return FALSE;
+}
+
 // A top-level window by process, class and caption.
 inline HWND findTopWindow(WindowQuery query) {
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& q = *reinterpret_cast<WindowQuery*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (q.processId && owner != q.processId) return TRUE;
-        if (q.visibleOnly && !IsWindowVisible(window)) return TRUE;
-        wchar_t text[256] = {};
-        if (q.className && (!GetClassNameW(window, text, 256) || lstrcmpW(text, q.className) != 0)) return TRUE;
-        if (q.caption && (GetWindowTextW(window, text, 256), lstrcmpW(text, q.caption) != 0)) return TRUE;
-        q.found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&query));
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&query));
   return query.found;
 }
 
