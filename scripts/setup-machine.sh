@@ -14,6 +14,18 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   # The 32-bit add-in is tested in a 32-bit host, which needs Wine's 32-bit half.
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync fails an index or two; apt then goes on with the rest.
+  apt-get update -qq || echo "apt-get update reported errors; going on with the indexes it has" >&2
+  install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+  if ! install "${missing[@]}"; then
+    # Wine's 32-bit half needs each shared library in the same version for both
+    # architectures. When the security suite's index of one architecture is missing
+    # or behind, only the main suite still offers matching pairs: this install
+    # prefers it, downgrading a library where it must.
+    echo "Retrying with the packages of the main suite, which match across architectures" >&2
+    pin=$(mktemp)
+    trap 'rm -f "$pin"' EXIT
+    printf 'Package: *\nPin: release n=%s\nPin-Priority: 1001\n' "$(. /etc/os-release && echo "$VERSION_CODENAME")" >"$pin"
+    install --allow-downgrades -o Dir::Etc::preferences="$pin" "${missing[@]}"
+  fi
 fi
