@@ -24,6 +24,12 @@ std::wstring settingsValue(const wchar_t* key) {
 // The popup menu the assistant shows, or null.
 HWND openPopup(DWORD processId) { return findTopWindow({processId, L"#32768"}); }
 
+bool pointerOver(HWND window) {
+  RECT rect{};
+  POINT pointer{};
+  return GetWindowRect(window, &rect) && GetCursorPos(&pointer) && PtInRect(&rect, pointer);
+}
+
 void pressKeys(HWND window, std::initializer_list<WPARAM> keys) {
   for (const WPARAM key : keys) {
     PostMessageW(window, WM_KEYDOWN, key, 1);
@@ -35,8 +41,10 @@ class ExerciseMenus : public ::testing::Test {
  protected:
   void SetUp() override { resetSettingsFile(); }
 
-  // A start by hand, without Word.
+  // A start by hand, without Word. The pointer waits in the corner, away from the
+  // popups, which would take the item under it as the start of the keys.
   void startStandalone(UniqueProcess& process, HWND& dialog) {
+    ASSERT_TRUE(movePointerTo({0, 0}));
     process = startProcess(winePath(PENDRIX_EXE), L"");
     ASSERT_TRUE(process);
     ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(process.get()), L"#32770", L" Calvora"})); }));
@@ -194,10 +202,11 @@ TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
 
   // Up from the top reaches the last of the forty areas. The pointer is moved out of
   // the way: the long popup would open under it and take its item as the start.
-  SetCursorPos(0, 0);
+  ASSERT_TRUE(movePointerTo({0, 0}));
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
   ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  ASSERT_FALSE(pointerOver(popup));
   pressKeys(popup, {VK_UP});
   Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-sixty-long-names.bmp");
@@ -206,6 +215,7 @@ TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
   // Its exercise menu: twenty-one exercises, then the empty item, which the keys pass.
   ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }));
   popup = openPopup(id);
+  ASSERT_FALSE(pointerOver(popup));
   pressKeys(popup, {VK_UP});
   Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-menu-fifty-exercises.bmp");

@@ -169,7 +169,7 @@ TEST_F(WholeChain, ALongSessionKeepsItsDrawingObjects) {
   // No tip may show during the count: the pointer goes to the corner, away from the
   // buttons, and the tips are all made before the first keys load the fonts and the
   // caret, and the caret has blinked.
-  SetCursorPos(0, 0);
+  ASSERT_TRUE(movePointerTo({0, 0}));
   ASSERT_TRUE(waitUntil([&] { return tooltipsOf(dialog) == 24; }));
   runCycles(10);
   Sleep(1500);

@@ -52,6 +52,20 @@ inline long waitForExit(HANDLE process, DWORD milliseconds = 15000) {
   return static_cast<long>(code);
 }
 
+// Puts the pointer at `target` and waits until the display has it there. Wine skips
+// a move to where it believes the pointer is, and on a new display it believes (0,0)
+// while the real pointer rests in the middle: a step beside the target comes first.
+inline bool movePointerTo(POINT target) {
+  return waitUntil([&] {
+    SetCursorPos(target.x + 1, target.y + 1);
+    SetCursorPos(target.x, target.y);
+    // Wine asks the display itself, not its own record, 100 ms after the last move.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    POINT now{};
+    return GetCursorPos(&now) && now.x == target.x && now.y == target.y;
+  });
+}
+
 struct WindowQuery {
   DWORD processId = 0;  // 0: any process
   const wchar_t* className = nullptr;
