@@ -36,7 +36,12 @@ boot_prefix() {  # [LOADER]
     wineserver -w
   fi
   wineserver -p
-  "${1:-$wine64}" wineboot </dev/null >/dev/null 2>&1
+  # Seen once on a fresh prefix: the first boot by the 32-bit loader failed, the
+  # next one did not.
+  "${1:-$wine64}" wineboot </dev/null >/dev/null 2>&1 || {
+    echo "wineboot failed (exit $?); booting once more" >&2
+    "${1:-$wine64}" wineboot </dev/null >/dev/null 2>&1
+  }
 }
 
 wine_session_start() {

@@ -8,6 +8,7 @@
 # them with Wine's 32-bit loader in a 64-bit prefix of its own, as 32-bit Word runs
 # on 64-bit Windows.
 set -euo pipefail
+trap 'echo "wine-tests.sh: \"$BASH_COMMAND\" failed (exit $?)" >&2' ERR
 cd "$(dirname "$0")/.."
 preset=${PENDRIX_WINE_PRESET:-win64}
 case $preset in
