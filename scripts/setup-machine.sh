@@ -16,8 +16,8 @@ if ((${#missing[@]})); then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   # A mirror caught mid-sync fails an index or two; apt then goes on with the rest.
   apt-get update -qq || echo "apt-get update reported errors; going on with the indexes it has" >&2
-  install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
-  if ! install "${missing[@]}"; then
+  apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+  if ! apt_install "${missing[@]}"; then
     # Wine's 32-bit half needs each shared library in the same version for both
     # architectures. When the security suite's index of one architecture is missing
     # or behind, only the main suite still offers matching pairs: this install
@@ -26,6 +26,6 @@ if ((${#missing[@]})); then
     pin=$(mktemp)
     trap 'rm -f "$pin"' EXIT
     printf 'Package: *\nPin: release n=%s\nPin-Priority: 1001\n' "$(. /etc/os-release && echo "$VERSION_CODENAME")" >"$pin"
-    install --allow-downgrades -o Dir::Etc::preferences="$pin" "${missing[@]}"
+    apt_install --allow-downgrades -o Dir::Etc::preferences="$pin" "${missing[@]}"
   fi
 fi
