@@ -60,14 +60,14 @@ TEST(Screenshots, DISABLED_DialogsInChild) {
   {
     TestDialog main(IDD_PENDRIX_DIALOG);
     ASSERT_TRUE(main.get());
-    main.showAndPaint();
+    ASSERT_TRUE(main.showAndPaint());
     expectPicturesOnScreen(main);
     ASSERT_TRUE(saveWindowPicture(main.get(), besideTheTest(L"dialog_102" + std::wstring(suffix) + L".bmp")));
   }
   for (const auto& [id, name] : {std::pair{IDD_ROOT_DEGREE, L"dialog_131"}, std::pair{IDD_ABOUTBOX, L"dialog_100"}}) {
     TestDialog dialog(id);
     ASSERT_TRUE(dialog.get());
-    dialog.showAndPaint();
+    ASSERT_TRUE(dialog.showAndPaint());
     ASSERT_TRUE(saveWindowPicture(dialog.get(), besideTheTest(name + std::wstring(suffix) + L".bmp")));
   }
   std::ofstream(std::filesystem::path(besideTheTest(L"dpi" + std::wstring(suffix) + L".txt"))) << screenDpi();

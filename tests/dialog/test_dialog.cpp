@@ -54,15 +54,41 @@ INT_PTR CALLBACK TestDialog::procedure(HWND dialog, UINT message, WPARAM wParam,
   return FALSE;
 }
 
-void TestDialog::showAndPaint() const {
-  // Above every other window on the display, for pictures taken from the screen.
-  SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-  UpdateWindow(window_.get());
-  RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  for (int i = 0; i < 5; ++i) {
-    pumpMessages();
-    Sleep(50);
+namespace {
+
+// The screen shows `window` itself: it is uppermost at its middle, and its pixels have
+// reached the display (until then the screen's copy of it is a single colour).
+bool showsOnScreen(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  if (GetAncestor(WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}), GA_ROOT) != window)
+    return false;
+  const HDC screen = GetDC(nullptr);
+  const COLORREF corner = GetPixel(screen, rect.left, rect.top);
+  bool varied = false;
+  for (int y = rect.top; y < rect.bottom && !varied; y += 4)
+    for (int x = rect.left; x < rect.right && !varied; x += 4) varied = GetPixel(screen, x, y) != corner;
+  ReleaseDC(nullptr, screen);
+  return varied;
+}
+
+}  // namespace
+
+bool TestDialog::showAndPaint() const {
+  // Above every other window on the display, for pictures taken from the screen; where
+  // another program's window still lies over it, somewhere else.
+  for (const POINT place : {POINT{-1, -1}, POINT{40, 40}, POINT{400, 300}, POINT{700, 80}}) {
+    const UINT keepPlace = place.x < 0 ? SWP_NOMOVE : 0;
+    SetWindowPos(window_.get(), HWND_TOPMOST, place.x, place.y, 0, 0, keepPlace | SWP_NOSIZE | SWP_SHOWWINDOW);
+    UpdateWindow(window_.get());
+    RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (int i = 0; i < 20; ++i) {
+      pumpMessages();
+      Sleep(50);
+      if (i >= 4 && showsOnScreen(window_.get())) return true;
+    }
   }
+  return false;
 }
 
 void pumpMessages() {

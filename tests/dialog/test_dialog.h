@@ -22,8 +22,9 @@ class TestDialog {
   HWND get() const { return window_.get(); }
   HWND item(int id) const { return GetDlgItem(window_.get(), id); }
   const CBitmapToolButton* button(int id) const;
-  // Shows the dialog and lets it paint.
-  void showAndPaint() const;
+  // Shows the dialog and lets it paint; false when no place on the screen shows it
+  // uncovered and drawn.
+  bool showAndPaint() const;
 
  private:
   static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
