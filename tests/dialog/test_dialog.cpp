@@ -1,5 +1,6 @@
 #include "test_dialog.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -56,20 +57,11 @@ INT_PTR CALLBACK TestDialog::procedure(HWND dialog, UINT message, WPARAM wParam,
 
 namespace {
 
-// The screen shows `window` itself: it is uppermost at its middle, and its pixels have
-// reached the display (until then the screen's copy of it is a single colour).
-bool showsOnScreen(HWND window) {
+// Nothing of another window lies over the middle of `window`.
+bool uppermost(HWND window) {
   RECT rect{};
   GetWindowRect(window, &rect);
-  if (GetAncestor(WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}), GA_ROOT) != window)
-    return false;
-  const HDC screen = GetDC(nullptr);
-  const COLORREF corner = GetPixel(screen, rect.left, rect.top);
-  bool varied = false;
-  for (int y = rect.top; y < rect.bottom && !varied; y += 4)
-    for (int x = rect.left; x < rect.right && !varied; x += 4) varied = GetPixel(screen, x, y) != corner;
-  ReleaseDC(nullptr, screen);
-  return varied;
+  return GetAncestor(WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}), GA_ROOT) == window;
 }
 
 }  // namespace
@@ -85,7 +77,7 @@ bool TestDialog::showAndPaint() const {
     for (int i = 0; i < 20; ++i) {
       pumpMessages();
       Sleep(50);
-      if (i >= 4 && showsOnScreen(window_.get())) return true;
+      if (i >= 4 && uppermost(window_.get())) return true;
     }
   }
   return false;
@@ -113,16 +105,15 @@ std::wstring besideTheTest(const std::wstring& name) {
   return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
 }
 
-bool saveWindowPicture(HWND window, const std::wstring& path) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
+namespace {
+
+// The screen's pixels in `rect`, as the rows of a 24-bit bottom-up DIB; empty when the
+// copy fails.
+std::vector<char> screenPixels(const RECT& rect, BITMAPINFO& info) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return false;
-  // From the screen, so that the frame and caption look as the system drew them.
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   const HDC source = GetDC(nullptr);
   UniqueMemoryDc memory(CreateCompatibleDC(source));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   UniqueBitmap picture(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   bool copied = false;
@@ -133,14 +124,44 @@ bool saveWindowPicture(HWND window, const std::wstring& path) {
     SelectObject(memory.get(), old);
   }
   ReleaseDC(nullptr, source);
-  if (!copied) return false;
-  const size_t size = static_cast<size_t>((width * 3 + 3) & ~3) * height;
-  const BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
+  if (!copied) return {};
+  const char* begin = static_cast<const char*>(bits);
+  return std::vector<char>(begin, begin + static_cast<size_t>((width * 3 + 3) & ~3) * height);
+}
+
+bool oneColour(const std::vector<char>& pixels, const BITMAPINFOHEADER& header) {
+  const size_t stride = static_cast<size_t>((header.biWidth * 3 + 3) & ~3);
+  for (size_t row = 0; row < static_cast<size_t>(header.biHeight); ++row)
+    for (size_t x = 0; x < static_cast<size_t>(header.biWidth); ++x)
+      if (!std::equal(pixels.begin(), pixels.begin() + 3, pixels.begin() + row * stride + x * 3)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool saveWindowPicture(HWND window, const std::wstring& path) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return false;
+  // From the screen, so that the frame and caption look as the system drew them. Wine
+  // puts a window's pixels on the display a little after it paints, so the picture is
+  // taken once two copies 100 ms apart agree and show more than the background.
+  BITMAPINFO info{};
+  std::vector<char> pixels = screenPixels(rect, info), previous;
+  const auto settled = [&] { return !pixels.empty() && pixels == previous && !oneColour(pixels, info.bmiHeader); };
+  for (int i = 0; i < 50 && !settled(); ++i) {
+    pumpMessages();
+    Sleep(100);
+    previous = std::move(pixels);
+    pixels = screenPixels(rect, info);
+  }
+  if (!settled()) return false;
+  const BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels.size()), 0,
                                 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
   std::ofstream out(std::filesystem::path(path), std::ios::binary);
   out.write(reinterpret_cast<const char*>(&header), sizeof header);
   out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(size));
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
   return out.good();
 }
 
