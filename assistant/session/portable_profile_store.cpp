@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unordered_map>
@@ -151,13 +152,13 @@ ProfileFile parseFile(const std::string& bytes) {
   return profile;
 }
 
-std::string bytesOf(const ProfileFile& profile) {
+std::u16string textOf(const ProfileFile& profile) {
   size_t length = 0;
   for (const Line& line : profile.lines) length += line.text.size() + line.end.size();
   std::u16string text;
   text.reserve(length);
   for (const Line& line : profile.lines) text.append(line.text).append(line.end);
-  return encode(text, profile.encoding);
+  return text;
 }
 
 // The new content goes to a file beside the old one, which it replaces only when it
@@ -274,7 +275,7 @@ class PortableProfileStore final : public ProfileStore {
     const ProfileFile* loaded = loadFile(file);
     // What cannot be read is not replaced by a file of one key.
     if (!loaded && bytes_->exists(file)) return false;
-    // The kept parse is taken over, and what is written is kept instead.
+    // The kept parse is taken over, and the written one kept instead.
     ProfileFile profile;
     if (loaded) profile = std::move(std::exchange(lastRead_, std::nullopt)->profile);
     Line entry = parseLine(key + u"=" + value);
@@ -314,10 +315,21 @@ class PortableProfileStore final : public ProfileStore {
     return &lastRead_->profile;
   }
 
+  // The written lines are kept as parsed when reading the new bytes back would give
+  // the same lines: every character survived the code page and no value broke a line.
   bool save(const std::u16string& file, ProfileFile profile) {
-    std::string bytes = bytesOf(profile);
+    const std::u16string text = textOf(profile);
+    std::string bytes = encode(text, profile.encoding);
     if (!bytes_->replace(file, bytes)) return false;
-    lastRead_ = Parsed{std::move(bytes), std::move(profile)};
+    Encoding readBack = profile.encoding;
+    const std::u16string decoded = decode(bytes, readBack);
+    // Compared as memory: the fuzz targets' instrumentation makes a character loop slow.
+    const bool exact = decoded.size() == text.size() &&
+                       std::memcmp(decoded.data(), text.data(), text.size() * sizeof(char16_t)) == 0 &&
+                       readBack == profile.encoding &&
+                       std::none_of(profile.lines.begin(), profile.lines.end(),
+                                    [](const Line& line) { return line.text.find(u'\n') != std::u16string::npos; });
+    if (exact) lastRead_ = Parsed{std::move(bytes), std::move(profile)};
     return true;
   }
 
