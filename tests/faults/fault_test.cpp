@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <thread>
 
 #include "addin_fixture.h"
 #include "assistant/assistant_fixture.h"
@@ -333,6 +335,57 @@ TEST_F(Faults, AKilledAssistantIsReplacedAtTheNextClick) {
   const DWORD secondProcess = processOf(second);
   EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
   EXPECT_TRUE(processEnds(secondProcess)) << "unloading the add-in lets go of the assistant";
+}
+
+// A window of Word's class that belongs to another program (a second Word), in front
+// of everything, with a thread of its own that answers its messages.
+class ForeignWordWindow {
+ public:
+  ForeignWordWindow() : thread_([this] { run(); }) { waitUntil([&] { return window_.load() != nullptr; }); }
+  ~ForeignWordWindow() {
+    if (HWND window = window_.load()) PostMessageW(window, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+  HWND window() const { return window_.load(); }
+
+ private:
+  void run() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (message == WM_DESTROY) PostQuitMessage(0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"OpusApp";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(WS_EX_TOPMOST, L"OpusApp", L"Anderes Word", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                                        200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    window_ = window;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    UnregisterClassW(L"OpusApp", windowClass.hInstance);
+  }
+
+  std::atomic<HWND> window_{nullptr};
+  std::thread thread_;
+};
+
+// Another program's window of Word's class lies in front: the assistant the add-in
+// opens belongs to the Word whose button was clicked, which owns it.
+TEST_F(Faults, AnotherWordsWindowInFrontIsNotTakenForWord) {
+  InfoBoxWatcher hints(word_.processId());
+  const ForeignWordWindow other;
+  ASSERT_NE(other.window(), nullptr);
+  ASSERT_EQ(FindWindowW(L"OpusApp", nullptr), other.window()) << "the other window is not in front";
+  ASSERT_EQ(loadAddin(), S_OK);
+  EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
+  const HWND opened = waitForNewAssistant({});
+  ASSERT_NE(opened, nullptr) << "no assistant opened";
+  EXPECT_EQ(GetWindow(opened, GW_OWNER), word_.mainWindow());
+  const DWORD process = processOf(opened);
+  EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
+  EXPECT_TRUE(processEnds(process)) << "unloading the add-in lets go of the assistant";
 }
 
 // Word killed under two open assistants, one held by this test, one by the add-in
