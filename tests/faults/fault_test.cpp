@@ -72,26 +72,29 @@ std::vector<std::pair<HWND, DWORD>> assistantDialogs() {
   return found;
 }
 
+// A window's process, held open: Wine gives a freed process id to the next process,
+// so the tests name processes by handle, never by a bare id.
+UniqueProcess processOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return UniqueProcess(id ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id) : nullptr);
+}
+
 // An assistant the add-in opened, of none of the processes in `known`.
-HWND waitForNewAssistant(const std::set<DWORD>& known) {
+HWND waitForNewAssistant(std::initializer_list<HANDLE> known) {
+  std::set<DWORD> ids;
+  for (const HANDLE process : known) ids.insert(GetProcessId(process));
   HWND opened = nullptr;
   waitUntil([&] {
     for (const auto& [dialog, process] : assistantDialogs())
-      if (!known.contains(process)) opened = dialog;
+      if (!ids.contains(process)) opened = dialog;
     return opened != nullptr;
   });
   return opened;
 }
 
-DWORD processOf(HWND window) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  return process;
-}
-
-bool processEnds(DWORD processId) {
-  UniqueProcess process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-  return !process || WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0;
+bool processEnds(const UniqueProcess& process) {
+  return process && WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0;
 }
 
 class Faults : public ::testing::Test {
@@ -294,15 +297,16 @@ TEST_F(Faults, FailuresInClicksAndDoubleClicksAreSwallowed) {
   word_.fail(L"Application", S_OK);
   const HWND withoutWord = waitForNewAssistant({});
   ASSERT_NE(withoutWord, nullptr);
+  const UniqueProcess withoutWordProcess = processOf(withoutWord);
   EXPECT_EQ(GetWindow(withoutWord, GW_OWNER), word_.mainWindow());
   EXPECT_EQ(word_.callLog().find("Sink.Invoke"), std::string::npos) << "a sink failed an event";
 
   // Later the double click opens the field, and OK writes it back.
   EXPECT_TRUE(doubleClickFirstField());
-  const HWND editing = waitForNewAssistant({processOf(withoutWord)});
+  const HWND editing = waitForNewAssistant({withoutWordProcess.get()});
   ASSERT_NE(editing, nullptr);
-  EXPECT_TRUE(processEnds(processOf(withoutWord))) << "the replaced assistant was not let go";
-  const DWORD editingProcess = processOf(editing);
+  EXPECT_TRUE(processEnds(withoutWordProcess)) << "the replaced assistant was not let go";
+  const UniqueProcess editingProcess = processOf(editing);
   for (const wchar_t c : std::wstring(L"+1"))
     SendMessageTimeoutW(GetDlgItem(editing, IDC_KEY_INPUT), WM_CHAR, c, 1, SMTO_NORMAL, 10000, nullptr);
   PostMessageW(GetDlgItem(editing, IDC_OK), BM_CLICK, 0, 0);
@@ -320,19 +324,16 @@ TEST_F(Faults, AKilledAssistantIsReplacedAtTheNextClick) {
   EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
   const HWND first = waitForNewAssistant({});
   ASSERT_NE(first, nullptr);
-  const DWORD killed = processOf(first);
-  {
-    UniqueProcess process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, killed));
-    ASSERT_TRUE(TerminateProcess(process.get(), 1));
-    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
-  }
+  const UniqueProcess killed = processOf(first);
+  ASSERT_TRUE(TerminateProcess(killed.get(), 1));
+  ASSERT_EQ(WaitForSingleObject(killed.get(), 15000), WAIT_OBJECT_0);
   word_.call(L"ClearCallLog");
   EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
-  const HWND second = waitForNewAssistant({killed});
+  const HWND second = waitForNewAssistant({killed.get()});
   ASSERT_NE(second, nullptr) << "no new assistant after the old one died";
   EXPECT_EQ(GetWindow(second, GW_OWNER), word_.mainWindow());
   EXPECT_EQ(word_.callLog().find("Sink.Invoke"), std::string::npos) << "a sink failed an event";
-  const DWORD secondProcess = processOf(second);
+  const UniqueProcess secondProcess = processOf(second);
   EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
   EXPECT_TRUE(processEnds(secondProcess)) << "unloading the add-in lets go of the assistant";
 }
@@ -383,7 +384,7 @@ TEST_F(Faults, AnotherWordsWindowInFrontIsNotTakenForWord) {
   const HWND opened = waitForNewAssistant({});
   ASSERT_NE(opened, nullptr) << "no assistant opened";
   EXPECT_EQ(GetWindow(opened, GW_OWNER), word_.mainWindow());
-  const DWORD process = processOf(opened);
+  const UniqueProcess process = processOf(opened);
   EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
   EXPECT_TRUE(processEnds(process)) << "unloading the add-in lets go of the assistant";
 }
@@ -398,9 +399,9 @@ TEST_F(Faults, WordKilledUnderOpenAssistants) {
   held.start(word_);
   if (HasFatalFailure()) return;
   EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
-  const HWND byAddin = waitForNewAssistant({GetProcessId(held.process())});
+  const HWND byAddin = waitForNewAssistant({held.process()});
   ASSERT_NE(byAddin, nullptr);
-  const DWORD byAddinProcess = processOf(byAddin);
+  const UniqueProcess byAddinProcess = processOf(byAddin);
 
   word_.kill();
   held.type(L"2x=6");

@@ -91,9 +91,9 @@ class ChainBenchmark : public ChainSuite {
     watcher.join();
     window = found;
     if (!found) return -1;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(found, &owner);
-    seen_.push_back(owner);
+    // Held open, so that Wine gives the id to no later process.
+    held_.push_back(openProcessOf(found));
+    seen_.push_back(GetProcessId(held_.back().get()));
     return visibleAt - start;
   }
 
@@ -109,9 +109,8 @@ class ChainBenchmark : public ChainSuite {
         break;
       }
       times.push_back(ms);
-      const UniqueProcess process = openProcessOf(window);
       close(window);
-      WaitForSingleObject(process.get(), 20000);
+      WaitForSingleObject(held_.back().get(), 20000);
     }
     const ObjectCounts after = objectCountsOf(chain().word().process());
     const Spread spread = spreadOf(times);
@@ -120,6 +119,8 @@ class ChainBenchmark : public ChainSuite {
     return spread;
   }
 
+  // The processes whose windows were counted, and their ids.
+  std::vector<UniqueProcess> held_;
   std::vector<DWORD> seen_{GetProcessId(chain().word().process())};
 };
 
