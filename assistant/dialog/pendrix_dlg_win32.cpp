@@ -594,12 +594,17 @@ std::u16string CPendrixDlg::controlText(int id) const {
   return fromWide(text.data(), static_cast<size_t>(length));
 }
 
-void CPendrixDlg::ControlDisplay::setValueText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION, wide(text));
-}
+// Most keys reset the displays to what they already show; a control's text is set
+// only when it changes, as every setting costs a repaint.
+void CPendrixDlg::ControlDisplay::setValueText(const std::u16string& text) { show(IDC_SOLUTION, text, value_); }
 
 void CPendrixDlg::ControlDisplay::setStatusText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION_STATUS, wide(text));
+  show(IDC_SOLUTION_STATUS, text, status_);
+}
+
+void CPendrixDlg::ControlDisplay::show(int id, const std::u16string& text, std::optional<std::u16string>& shown) {
+  if (shown == text) return;
+  if (SetDlgItemTextW(dialog_, id, wide(text))) shown = text;
 }
 
 void CPendrixDlg::DialogNotifier::showInfo(const std::u16string& caption, const std::u16string& text) {

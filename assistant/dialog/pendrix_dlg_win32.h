@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialog/bitmap_tool_button_win32.h"
@@ -56,7 +57,11 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
     void setStatusText(const std::u16string& text) override;
 
    private:
+    void show(int id, const std::u16string& text, std::optional<std::u16string>& shown);
+
     const HWND& dialog_;
+    std::optional<std::u16string> value_;
+    std::optional<std::u16string> status_;
   };
   // Message boxes owned by the dialog once it exists.
   class DialogNotifier final : public Notifier {
