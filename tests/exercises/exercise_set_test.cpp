@@ -278,8 +278,8 @@ TEST(ExerciseSetFile, AUtf8FileThatCannotBeRewrittenIsReadFromACopy) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / "pendrix-exercise-utf8-kept";
   fs::remove_all(dir);
-  fs::create_directories(dir / "Brüche.wrx.neu");
-  const fs::path file = dir / "Brüche.wrx";
+  fs::create_directories(dir / u"Brüche.wrx.neu");
+  const fs::path file = dir / u"Brüche.wrx";
   const std::string bytes = "[AUFGABE]\r\nAnzahl=1\r\nTITEL__0=K\xC3\xBCrzen\r\nAUFGABE1=2x=4\r\n";
   std::ofstream(file, std::ios::binary) << bytes;
   const std::u16string copies = (dir / "Kopien").u16string();
@@ -289,8 +289,10 @@ TEST(ExerciseSetFile, AUtf8FileThatCannotBeRewrittenIsReadFromACopy) {
   EXPECT_EQ(unicodeExerciseFile(file.u16string(), copies), opened) << "the same copy every time";
   auto store = makePortableProfileStore();
   EXPECT_EQ(store->readString(opened, kExerciseSection, u"TITEL__0", u"", 100), u"K\u00FCrzen");
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), bytes);
+  {
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), bytes);
+  }
   EXPECT_EQ(detectTextEncoding(bytes), TextEncoding::Utf8);
   EXPECT_EQ(detectTextEncoding("Gr\xF6\xDF" "e"), TextEncoding::Ansi);
   EXPECT_EQ(detectTextEncoding("[AUFGABE]"), TextEncoding::Ansi);

@@ -30,4 +30,8 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -w
 wineserver -p
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+# Wine links "Documents" to $HOME, which the assistant would write its exercise folder into.
+for documents in "$prefix"/drive_c/users/*/Documents; do
+  if [[ -L $documents ]]; then rm "$documents" && mkdir "$documents"; fi
+done
 /usr/lib/wine/wine64 "$@"
