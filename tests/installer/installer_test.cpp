@@ -56,8 +56,14 @@ std::wstring shellFolder(int csidl) {
   SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
   return path;
 }
-// Where the guide's entry goes: the Start menu of all users.
-std::wstring manualEntry() { return shellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Pendrix\\Pendrix-Handbuch.lnk"; }
+// Where the guide's entry goes: the Start menu of all users, as the package is for all
+// users. Wine's installer resolves the Start menu of such a package to the installing
+// user's own, so there it is found in that one.
+std::wstring manualEntry(int csidl) { return shellFolder(csidl) + L"\\Pendrix\\Pendrix-Handbuch.lnk"; }
+std::wstring manualEntry() {
+  const std::wstring common = manualEntry(CSIDL_COMMON_PROGRAMS);
+  return GetFileAttributesW(common.c_str()) != INVALID_FILE_ATTRIBUTES ? common : manualEntry(CSIDL_PROGRAMS);
+}
 // The exercise folder the school's administrator fills for every user.
 std::wstring teachersFolder() { return shellFolder(CSIDL_COMMON_APPDATA) + L"\\Pendrix\\Aufgaben"; }
 
@@ -435,8 +441,10 @@ TEST(Package, RepairRestoresALostFileAndKeepsTheSettings) {
 TEST(Package, UninstallLeavesNoFileFolderOrKey) {
   ASSERT_EQ(msiexec(L"/x \"" + winePath(NEXT_PACKAGE) + L"\""), 0);
   EXPECT_EQ(GetFileAttributesW(installDirectory().c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is still there";
-  EXPECT_EQ(GetFileAttributesW(manualEntry().c_str()), INVALID_FILE_ATTRIBUTES) << "the Start menu entry is still there";
-  EXPECT_EQ(GetFileAttributesW((shellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Pendrix").c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+    EXPECT_EQ(GetFileAttributesW(manualEntry(csidl).c_str()), INVALID_FILE_ATTRIBUTES) << "the Start menu entry is still there";
+    EXPECT_EQ(GetFileAttributesW((shellFolder(csidl) + L"\\Pendrix").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
   EXPECT_EQ(GetFileAttributesW(teachersFolder().c_str()), INVALID_FILE_ATTRIBUTES) << "the teachers' folder is still there";
   for (const REGSAM view : kViews)
     for (const auto& [root, key] : packageKeys())
