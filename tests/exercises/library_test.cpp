@@ -53,12 +53,12 @@ const Promise kPromises[] = {
     value("Terme berechnen", "Punkt vor Strich", kWhole | kNonNegative, 99, 180),
     value("Terme berechnen", "Klammern zuerst", kWhole | kNonNegative, 99, 900),
     value("Terme berechnen", "Negative Ergebnisse", kWhole, 999, 999),
-    value("Terme berechnen", "Rechenzeichen gemischt", kWhole, 99, 10000),
+    value("Terme berechnen", "Rechenzeichen gemischt", kWhole | kNonNegative, 999, 1100),
     value("Terme berechnen", "Geschickt rechnen", kWhole | kNonNegative, 99, 9801),
     value("Terme berechnen", "Verbindung der Grundrechenarten", kWhole | kNonNegative, 99, 1100),
     value("Terme berechnen", "Doppelte Klammern", kWhole, 99, 1800),
     // Negative Zahlen: integers, grade 6 and 7.
-    value("Negative Zahlen", "Von minus nach plus", kWhole, 9, 9),
+    value("Negative Zahlen", "Negative Zahl plus Zahl", kWhole, 9, 9),
     value("Negative Zahlen", "Unter null subtrahieren", kWhole, 99, 99),
     value("Negative Zahlen", "Negative Zahl addieren", kWhole, 99, 99),
     value("Negative Zahlen", "Negative Zahl subtrahieren", kWhole, 9, 18),
@@ -92,7 +92,7 @@ const Promise kPromises[] = {
     equation("Prozentrechnung", "Zinsen für ein Jahr", 1, kWhole | kPositiveSolution, 9999, 999, 100),
     equation("Prozentrechnung", "Guthaben aus den Zinsen", 1, kWhole | kPositiveSolution, 999, 999, 100),
     // Terme mit Variablen: the value of a term for a given x, grade 7.
-    substitution("Terme mit Variablen", "x mal Zahl", kWhole, 9, 81),
+    substitution("Terme mit Variablen", "Zahl mal x", kWhole, 9, 81),
     substitution("Terme mit Variablen", "x plus Zahl", kWhole, 99, 108),
     substitution("Terme mit Variablen", "Linearer Term", kWhole, 9, 90),
     substitution("Terme mit Variablen", "Zahl minus Vielfaches", kWhole, 99, 99),
@@ -197,7 +197,8 @@ const Promise kPromises[] = {
     value("Quadratwurzeln", "Wurzeln subtrahieren", kWhole | kNonNegative, 999, 31),
     value("Quadratwurzeln", "Quadrat einer Wurzel", kWhole | kNonNegative, 99, 99),
     value("Quadratwurzeln", "Teilweise Wurzel ziehen", kNonNegative, 999, 32),
-    value("Quadratwurzeln", "Wurzeln zusammenfassen", kNonNegative, 9, 54),
+    value("Quadratwurzeln", "Wurzeln zusammenfassen", kNonNegative, 9, 26),
+    value("Quadratwurzeln", "Wurzeln zusammenfassen mit Minus", 0, 9, 13),
     // Quadratische Gleichungen: every case, grade 9 and 10.
     equation("Quadratische Gleichungen", "reinquadratisch", 2, kWhole, 999, 20),
     equation("Quadratische Gleichungen", "mit Zahl", 2, kWhole, 999, 20),
