@@ -1,5 +1,5 @@
-// Random template rows and flag rows through one generation pass and the number
-// adjustments: nothing may overrun a row or leave the grid's width.
+// Random template rows and flag rows through one generation pass, the number
+// adjustments and the rows as shown: nothing may overrun a row or leave the grid's width.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,5 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   generator.setNumber(u'G', data[3], 0);
   for (int row = 0; row < 3; ++row)
     if (generator.rows()[row].size() > pendrix::kMaxRowColumns) std::abort();
+  // The rows as shown only ever lose the blanks of narrow numbers.
+  const pendrix::ShownRows shown = generator.shown();
+  for (int row = 0; row < 3; ++row)
+    if (shown.rows[row].size() > generator.rows()[row].size()) std::abort();
   return 0;
 }

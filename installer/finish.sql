@@ -25,3 +25,5 @@ INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES 
 INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('AddinClassKey32', 0, 'CLSID\@ADDIN_CLSID@', '-', 'AddinClass32')
 INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('AddinProgrammable32', 0, 'CLSID\@ADDIN_CLSID@\Programmable', '+', 'AddinClass32')
 INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('WordAddinKeyWhole32', 2, 'Software\Microsoft\Office\Word\Addins\Glyphor.ZombAddin', '-', 'WordAddinKey32')
+# The product's own key (the key paths of the Start menu entry and the teachers' folder).
+INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('PendrixKeyWhole', 2, 'Software\Pendrix', '-', 'ManualShortcut')

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest libbenchmark-dev clang-14 libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine xvfb wixl msitools
-          wine32:i386 imagemagick)
+          wine32:i386 imagemagick pandoc)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -42,6 +42,17 @@ boot_prefix() {  # [LOADER]
     echo "wineboot failed (exit $?); booting once more" >&2
     "${1:-$wine64}" wineboot </dev/null >/dev/null 2>&1
   }
+  own_documents_folder
+}
+
+# Wine links the user's "Documents" to $HOME, which every prefix on the machine shares;
+# the assistant keeps its users' exercise folder there, so each prefix gets its own.
+own_documents_folder() {
+  local documents
+  for documents in "$WINEPREFIX"/drive_c/users/*/Documents; do
+    if [[ -L $documents ]]; then rm "$documents" && mkdir "$documents"; fi
+  done
+  return 0
 }
 
 wine_session_start() {

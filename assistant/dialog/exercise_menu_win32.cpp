@@ -1,11 +1,12 @@
 #include "dialog/exercise_menu_win32.h"
 
+#include <algorithm>
+
 namespace pendrix {
 namespace {
 
 constexpr COLORREF kHighlight = RGB(161, 166, 184);
 constexpr COLORREF kFrame = RGB(50, 80, 250);
-constexpr int kTextLeft = 20;
 constexpr int kPictureLeft = 2;
 constexpr int kPictureSize = 16;
 
@@ -36,9 +37,36 @@ void drawPicture(HDC dc, HBITMAP picture, const RECT& rect) {
   BitBlt(dc, rect.left + kPictureLeft, top, kPictureSize, kPictureSize, memory.get(), 0, 0, SRCCOPY);
 }
 
+HFONT createMenuFont() {
+  return CreateFontW(CExerciseMenu::kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+}
+
+int textWidth(HFONT font, const std::wstring& text) {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return 0;
+  SIZE size{};
+  {
+    Selected selected(screen, font);
+    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
+  }
+  ReleaseDC(nullptr, screen);
+  return size.cx;
+}
+
+// A popup wider than the screen could not be shown whole: such a title is cut with an
+// ellipsis instead.
+int workAreaWidth(HWND owner) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) return 1 << 16;
+  return monitor.rcWork.right - monitor.rcWork.left - 2 * GetSystemMetrics(SM_CXEDGE);
+}
+
 }  // namespace
 
-CExerciseMenu::CExerciseMenu(HMENU popup) : popup_(popup) {}
+CExerciseMenu::CExerciseMenu(HMENU popup) : popup_(popup), font_(createMenuFont()) {}
+
 
 void CExerciseMenu::addItem(UINT id, const std::u16string& text, HBITMAP picture) {
   if (items_.size() >= kMaxItems) return;
@@ -52,15 +80,20 @@ void CExerciseMenu::addItem(UINT id, const std::u16string& text, HBITMAP picture
   SetMenuItemInfoW(popup_, id, FALSE, &info);
 }
 
-void CExerciseMenu::show(HWND owner, HWND button) const {
+void CExerciseMenu::show(HWND owner, HWND button) {
   RECT rect{};
   GetWindowRect(button, &rect);
+  owner_ = owner;
   TrackPopupMenu(popup_, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, rect.right, rect.bottom, 0, owner, nullptr);
+  owner_ = nullptr;
 }
 
 void CExerciseMenu::measure(MEASUREITEMSTRUCT& item) const {
-  item.itemWidth = kItemWidth;
   item.itemHeight = item.itemData == 0 ? kSeparatorHeight : kItemHeight;
+  item.itemWidth = kItemWidth;
+  if (item.itemData == 0 || item.itemData > items_.size()) return;
+  const int needed = kTextLeft + textWidth(font_.get(), items_[item.itemData - 1].text) + kTextRight;
+  item.itemWidth = static_cast<UINT>(std::clamp(needed, kItemWidth, std::max(kItemWidth, workAreaWidth(owner_))));
 }
 
 void CExerciseMenu::draw(const DRAWITEMSTRUCT& item) const {
@@ -84,14 +117,13 @@ void CExerciseMenu::draw(const DRAWITEMSTRUCT& item) const {
     Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
   }
   drawPicture(dc, entry.picture, rect);
-  UniqueGdi font(CreateFontW(18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
-  Selected textFont(dc, font.get());
+  Selected textFont(dc, font_.get());
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
   const COLORREF oldBack = SetBkColor(dc, background);
   RECT text = rect;
   text.left += kTextLeft;
-  DrawTextW(dc, entry.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  text.right -= kTextRight / 2;
+  DrawTextW(dc, entry.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_END_ELLIPSIS);
   SetBkColor(dc, oldBack);
   SetTextColor(dc, oldText);
 }

@@ -12,6 +12,7 @@
 #include "formula/eq_reader.h"
 #include "formula/eq_writer.h"
 #include "resources/resource.h"
+#include "session/exercise_folders_win32.h"
 #include "session/return_click_win32.h"
 #include "session/system_win32.h"
 #include "solver/equation_solver.h"
@@ -52,20 +53,6 @@ bool isFormulaButton(int id) {
   for (const int button : kFormulaButtons)
     if (button == id) return true;
   return false;
-}
-
-// The exercise files beside the program, in the order the system lists them.
-std::vector<std::u16string> findExerciseFiles(const std::u16string& folder) {
-  std::vector<std::u16string> paths;
-  WIN32_FIND_DATAW found{};
-  const std::u16string pattern = folder + u"\\*.wrx";
-  const HANDLE search = FindFirstFileW(wide(pattern), &found);
-  if (search == INVALID_HANDLE_VALUE) return paths;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) paths.push_back(folder + u"\\" + fromWide(found.cFileName));
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return paths;
 }
 
 // Restores the previous cursor when a long command is done.
@@ -492,7 +479,7 @@ void CPendrixDlg::onNewExercise() {
 }
 
 void CPendrixDlg::buildExerciseFileMenu() {
-  menus_.build(findExerciseFiles(installDirectory_));
+  menus_.build(listExerciseFiles(installDirectory_));
   const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_FILES);
   if (!popup) return;
   const auto& files = menus_.files();

@@ -67,11 +67,13 @@ void ExerciseCommand::generate() {
   for (int row = 0; row < 3; ++row) set_->Rows(row) = generator_.rows()[row];
 }
 
-// The main row goes in last: loading a row sets the grid's length to that row's.
+// The grid gets the rows as shown, without the blanks of numbers narrower than their
+// tokens. The main row goes in last: loading a row sets the grid's length to that row's.
 void ExerciseCommand::loadGrid() {
+  const ShownRows shown = generator_.shown();
   c_.grid.clear();
-  for (int row : {ROW_UPPER, ROW_LOWER, ROW_MAIN}) c_.grid.setRowText(generator_.rows()[row], row);
-  for (int row = 0; row < 3; ++row) c_.grid.setRowFlags(generator_.flags()[row], row);
+  for (int row : {ROW_UPPER, ROW_LOWER, ROW_MAIN}) c_.grid.setRowText(shown.rows[row], row);
+  for (int row = 0; row < 3; ++row) c_.grid.setRowFlags(shown.flags[row], row);
   c_.grid.extractTerms();
 }
 

@@ -60,6 +60,25 @@ int64_t nearestDivisorDown(int64_t of, int64_t from) {
   return 1;
 }
 
+// The number in lo to hi nearest to `from` (the lower one on a tie) that `fits`; 0 when
+// none does.
+template <typename Fits>
+int64_t nearestFitting(int64_t from, int64_t lo, int64_t hi, Fits fits) {
+  if (lo > hi) return 0;
+  from = std::clamp(from, lo, hi);
+  for (int64_t step = 0; from - step >= lo || from + step <= hi; ++step) {
+    if (from - step >= lo && fits(from - step)) return from - step;
+    if (from + step <= hi && fits(from + step)) return from + step;
+  }
+  return 0;
+}
+
+bool isBlankCell(const std::u16string& row, size_t column) {
+  return column >= row.size() || row[column] == u' ' || row[column] == u'\0';
+}
+
+bool isLetter(char16_t ch) { return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z'); }
+
 }  // namespace
 
 bool isNumberCharacter(const std::u16string& row, size_t position) {
@@ -75,7 +94,9 @@ struct ExerciseGenerator::Token {
   int64_t lower = 0;
   int64_t max = 0;
   int mode = 0;
+  bool factor = false;  // multiplies or divides, so a 1 would be written for nothing
   bool has(char16_t ch) const { return text.find(ch) != std::u16string::npos; }
+  int64_t lowest() const { return factor && max >= 2 ? std::max<int64_t>(lower, 2) : lower; }
 };
 
 void ExerciseGenerator::resetMemory() {
@@ -110,11 +131,14 @@ void ExerciseGenerator::GenerateRows(const ExerciseRows& templates, const Exerci
 void ExerciseGenerator::generateRow(int row, const std::u16string& templ, const std::u16string& templFlags) {
   rows_[row] = templ;
   flags_[row] = templFlags;
+  padding_[row].assign(templ.size(), false);
+  const auto raised = [&](size_t column) { return (flagAt(flags_[row], column) & CELL_SUPERSCRIPT) != 0; };
   size_t i = 0;
   while (i < templ.size()) {
     if (isNumberCharacter(templ, i)) {
+      // A base and its exponent are two numbers even where no sign stands between them.
       size_t end = i;
-      while (end < templ.size() && isNumberCharacter(templ, end)) ++end;
+      while (end < templ.size() && isNumberCharacter(templ, end) && raised(end) == raised(i)) ++end;
       generateToken(row, templ, i, end);
       i = end;
       continue;
@@ -160,8 +184,11 @@ void ExerciseGenerator::generateToken(int row, const std::u16string& templ, size
     }
     token.mode = 1;
   }
+  token.factor = token.lower < token.max && standsAsFactor(row, templ, start, end);
 
-  int64_t value = adjustValue(token, RandomInRange(random_, token.lower, token.max, token.mode));
+  int64_t value = RandomInRange(random_, token.lower, token.max, token.mode);
+  if (value == 1 && token.lowest() > 1) value = redraw(token);
+  value = adjustValue(token, value);
   // A number never takes more cells than its token has.
   if (value < 0 || digitCount(value) > length) value = std::clamp(value, token.lower, token.max);
   writeNumber(row, start, length, value, posI != std::u16string::npos);
@@ -173,7 +200,26 @@ void ExerciseGenerator::generateToken(int row, const std::u16string& templ, size
 }
 
 int64_t ExerciseGenerator::redraw(const Token& token) {
-  return RandomInRange(random_, token.lower, token.max, token.mode);
+  return RandomInRange(random_, token.lowest(), token.max, token.mode);
+}
+
+// Directly before a letter, an opening bracket, a root or an exponent, beside a
+// multiplication or division sign, or under a fraction bar.
+bool ExerciseGenerator::standsAsFactor(int row, const std::u16string& templ, size_t start, size_t end) const {
+  if (flagAt(flags_[row], start) & CELL_SUPERSCRIPT) return false;
+  if (row == ROW_LOWER && (flagAt(flags_[ROW_MAIN], start) & CELL_FRACTION)) return true;
+  if (end < templ.size()) {
+    const char16_t next = templ[end];
+    if ((flagAt(flags_[row], end) & CELL_SUPERSCRIPT) || isLetter(next) || isRootOpen(next)) return true;
+    if (std::u16string_view(u"(*:/!&?").find(next) != std::u16string_view::npos) return true;
+  }
+  if (start == 0) return false;
+  const char16_t previous = rows_[row][start - 1];
+  if (previous == u'*' || previous == u':' || previous == u'/') return true;
+  // A signed number in brackets multiplies as its brackets do: (-9)*9.
+  const bool signedInBrackets = start >= 2 && (previous == u'-' || previous == u'+') && rows_[row][start - 2] == u'(' &&
+                                end < templ.size() && templ[end] == u')';
+  return signedInBrackets && standsAsFactor(row, templ, start - 2, end + 1);
 }
 
 int64_t ExerciseGenerator::adjustValue(const Token& token, int64_t value) {
@@ -207,10 +253,22 @@ int64_t ExerciseGenerator::adjustV(const Token& token, int64_t value) {
     if (value > big.value) value = big.value - 1;
     if (big.value < 1) return value;
     value = std::max<int64_t>(value, 1);
-    if (big.value / value < 2 || token.max <= 2 * value) return nearestDivisorDown(big.value, value);
-    for (int64_t d = value; d <= std::min(big.value, token.max); ++d)
-      if (big.value % d == 0) return d;
-    return nearestDivisorDown(big.value, value);
+    int64_t divisor = nearestDivisorDown(big.value, value);
+    if (big.value / value >= 2 && token.max > 2 * value) {
+      for (int64_t d = value; d <= std::min(big.value, token.max); ++d) {
+        if (big.value % d == 0) {
+          divisor = d;
+          break;
+        }
+      }
+    }
+    if (divisor > 1) return divisor;
+    // Dividing by 1 is no exercise: the nearest other divisor within the token, V
+    // itself only when it has no smaller one.
+    const auto divides = [&](int64_t d) { return big.value % d == 0; };
+    if (const int64_t d = nearestFitting(value, 2, std::min(token.max, big.value - 1), divides)) return d;
+    if (const int64_t d = nearestFitting(value, 2, std::min(token.max, big.value), divides)) return d;
+    return divisor;
   }
   if (token.has(u'V') && small.known && small.value > 0) {
     const int64_t top = (token.max / small.value) * small.value;
@@ -219,6 +277,10 @@ int64_t ExerciseGenerator::adjustV(const Token& token, int64_t value) {
   }
   if (token.has(u'V')) {
     for (int k = 0; k < 2 && isFactorOne(value); ++k) value = redraw(token);
+    if (isFactorOne(value)) {
+      const int64_t other = nearestFitting(value, token.lowest(), token.max, [](int64_t n) { return !isFactorOne(n); });
+      if (other != 0) value = other;
+    }
   }
   return value;
 }
@@ -227,11 +289,12 @@ int64_t ExerciseGenerator::adjustS(const Token& token, int64_t value) {
   const Letter big = letter(u'S');
   const Letter small = letter(u's');
   if (token.has(u's')) {
-    if (!big.known) return RandomInRange(random_, token.lower, token.max, 1);
-    if (value >= big.value) return RandomInRange(random_, token.lower, std::min(big.value - 1, token.max), 0);
+    if (!big.known) return RandomInRange(random_, token.lowest(), token.max, 1);
+    if (value >= big.value) return RandomInRange(random_, token.lowest(), std::min(big.value - 1, token.max), 0);
   }
   if (token.has(u'S') && small.known) {
     for (int k = 0; k < 3 && value <= small.value; ++k) value = RandomInRange(random_, small.value, token.max, 0);
+    if (value <= small.value && small.value < token.max) value = small.value + 1;
   }
   return value;
 }
@@ -257,6 +320,12 @@ int64_t ExerciseGenerator::adjustPartners(const Token& token, int64_t value) {
     const Letter partner = letter(other);
     if (!token.has(self) || !partner.known) return;
     for (int k = 0; k < 3 && std::llabs(value - partner.value) <= 1; ++k) value = redraw(token);
+    if (std::llabs(value - partner.value) > 1) return;
+    const auto apartEnough = [&](int64_t n) { return std::llabs(n - partner.value) > 1; };
+    if (const int64_t other = nearestFitting(value, std::max<int64_t>(token.lowest(), 1), token.max, apartEnough)) {
+      value = other;
+      return;
+    }
     if (value != partner.value) return;
     for (int64_t step : {2, 1, -1}) {
       if (value + step >= token.lower && value + step <= token.max) {
@@ -273,6 +342,10 @@ int64_t ExerciseGenerator::adjustPartners(const Token& token, int64_t value) {
 int64_t ExerciseGenerator::adjustPrimes(const Token& token, int64_t value) {
   if (token.has(u'p')) {
     for (int k = 0; k < 3 && isFactorOne(value); ++k) value = redraw(token);
+    if (isFactorOne(value)) {
+      const int64_t other = nearestFitting(value, token.lowest(), token.max, [](int64_t n) { return !isFactorOne(n); });
+      if (other != 0) value = other;
+    }
   }
   const Letter small = letter(u'p');
   if (token.has(u'P') && small.known) {
@@ -281,6 +354,11 @@ int64_t ExerciseGenerator::adjustPrimes(const Token& token, int64_t value) {
     if (value == small.value) {
       value = small.value < token.max ? RandomInRange(random_, small.value + 1, token.max, 0)
                                       : RandomInRange(random_, token.lower, small.value - 1, 0);
+    }
+    // The shared factor is what p and P are for: the nearest number that has one.
+    const auto shares = [&](int64_t n) { return n != small.value && std::gcd(n, small.value) > 1; };
+    if (!shares(value)) {
+      if (const int64_t other = nearestFitting(value, token.lowest(), token.max, shares)) value = other;
     }
   }
   return value;
@@ -345,6 +423,81 @@ void ExerciseGenerator::writeNumber(int row, size_t position, size_t width, int6
   std::fill_n(text.begin() + position, width, u' ');
   const size_t offset = rightAligned ? width - digits.size() : 0;
   std::copy(digits.begin(), digits.end(), text.begin() + position + offset);
+  std::vector<bool>& padding = padding_[row];
+  if (padding.size() < text.size()) padding.resize(text.size(), false);
+  for (size_t i = 0; i < width; ++i) padding[position + i] = i < offset || i >= offset + digits.size();
+}
+
+namespace {
+
+struct Columns {
+  ExerciseRows& rows;
+  ExerciseRows& flags;
+  std::array<std::vector<bool>, 3>& padding;
+
+  void erase(size_t column) {
+    for (int r = 0; r < 3; ++r) {
+      if (column < rows[r].size()) rows[r].erase(column, 1);
+      if (column < flags[r].size()) flags[r].erase(column, 1);
+      if (column < padding[r].size()) padding[r].erase(padding[r].begin() + static_cast<std::ptrdiff_t>(column));
+    }
+  }
+  bool isFraction(size_t column) const { return flagAt(flags[ROW_MAIN], column) & CELL_FRACTION; }
+  bool padded(int row, size_t column) const { return column < padding[row].size() && padding[row][column]; }
+
+  // Blanks a number left inside a numerator or denominator go to the part's end.
+  void packPart(int row, size_t begin, size_t end) {
+    std::u16string& text = rows[row];
+    std::u16string& rowFlags = flags[row];
+    end = std::min(end, text.size());
+    if (rowFlags.size() < end) rowFlags.resize(end, u'\0');
+    if (padding[row].size() < end) padding[row].resize(end, false);
+    std::u16string keptText, keptFlags;
+    for (size_t c = begin; c < end; ++c) {
+      if (padded(row, c)) continue;
+      keptText += text[c];
+      keptFlags += rowFlags[c];
+    }
+    for (size_t c = begin; c < end; ++c) {
+      const size_t k = c - begin;
+      const bool kept = k < keptText.size();
+      text[c] = kept ? keptText[k] : u' ';
+      rowFlags[c] = kept ? keptFlags[k] : static_cast<char16_t>(CELL_USED | CELL_FILLER);
+      padding[row][c] = !kept;
+    }
+  }
+};
+
+}  // namespace
+
+ShownRows ExerciseGenerator::shown() const {
+  ShownRows out{rows_, flags_};
+  std::array<std::vector<bool>, 3> padding = padding_;
+  Columns columns{out.rows, out.flags, padding};
+  // Outside fractions a column holds nothing above or below its main-row cell.
+  for (size_t c = out.rows[ROW_MAIN].size(); c-- > 0;) {
+    if (columns.padded(ROW_MAIN, c) && !columns.isFraction(c) && isBlankCell(out.rows[ROW_UPPER], c) &&
+        isBlankCell(out.rows[ROW_LOWER], c))
+      columns.erase(c);
+  }
+  // Each fraction: its parts packed, then the columns that both parts left empty at its
+  // end removed, one column always kept.
+  for (size_t begin = 0; begin < out.rows[ROW_MAIN].size();) {
+    if (!columns.isFraction(begin)) {
+      ++begin;
+      continue;
+    }
+    size_t end = begin;
+    while (end < out.rows[ROW_MAIN].size() && columns.isFraction(end)) ++end;
+    for (int row : {ROW_UPPER, ROW_LOWER}) columns.packPart(row, begin, end);
+    while (end - begin > 1 && (columns.padded(ROW_UPPER, end - 1) || columns.padded(ROW_LOWER, end - 1)) &&
+           isBlankCell(out.rows[ROW_UPPER], end - 1) && isBlankCell(out.rows[ROW_LOWER], end - 1)) {
+      columns.erase(end - 1);
+      --end;
+    }
+    begin = end;
+  }
+  return out;
 }
 
 int64_t ExerciseGenerator::numberAt(const NumberMark& mark) const {

@@ -4,7 +4,9 @@
 //
 // The letters of a template row, as teachers write them into exercise files:
 //
-//   letter        in a number token (a run of digits and these letters)
+//   letter        in a number token (a run of digits and these letters; a change between
+//                 a superscript cell and a plain one ends the token, so 99 before a
+//                 superscript 2 is a drawn base under an exponent as written)
 //   ------------  ---------------------------------------------------------------
 //   digits        the token's maximum, digit by digit, with s read as 8 and every other
 //                 letter as 9; 0 stays 0; a token ending in a superscript cell keeps its
@@ -12,17 +14,23 @@
 //   i, k          digit limit at the letter's position; the draw favours low numbers;
 //                 i writes the number right-aligned
 //   I, J          numerator and denominator of one drawn fraction pair
-//   v, V          v becomes a divisor of V (V is drawn neither prime nor 1)
+//   v, V          v becomes a divisor of V other than 1 where V has one in v's range
+//                 (V is neither prime nor 1)
 //   s, S          s stays below S
 //   A to F        the same number wherever the letter stands
 //   M, N          different numbers
 //   O, Q          numbers at least 2 apart
-//   p, P          p is not prime; P shares a factor with p
+//   p, P          p is neither prime nor 1; P shares a factor with p and differs from it
 //   W             a square
 //   Z             a square times 2 to 8
 //   u             the number as written (also ends the maximum's digits)
 //   T, U          numbers the exercise command raises until a quotient is whole
 //   L, G          numbers the exercise command sets to make an equation hold
+//
+//   A drawn number that multiplies or divides (it stands directly before a letter, an
+//   opening bracket, a root or an exponent, beside "*" or ":", or as a denominator) is
+//   never 1 unless its token allows nothing else. A number narrower than its token
+//   leaves blanks in the working rows; the shown rows close them up.
 //
 //   placeholder   outside number tokens
 //   ------------  ---------------------------------------------------------------
@@ -52,12 +60,21 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "exercises/exercise_random.h"
 
 namespace pendrix {
 
 using ExerciseRows = std::array<std::u16string, 3>;
+
+// Working rows as the grid shows them: without the blanks a number narrower than its
+// token left behind (a numerator or denominator keeps them at its end, where neither
+// the field code nor the preview shows them).
+struct ShownRows {
+  ExerciseRows rows;
+  ExerciseRows flags;
+};
 
 inline constexpr size_t kMaxRowColumns = 54;
 
@@ -80,6 +97,7 @@ class ExerciseGenerator {
 
   const ExerciseRows& rows() const { return rows_; }
   const ExerciseRows& flags() const { return flags_; }
+  ShownRows shown() const;
   const NumberMark& mark(char16_t letter) const;
   void resetMarks();
 
@@ -111,6 +129,7 @@ class ExerciseGenerator {
   void recordMarks(int row, const std::u16string& templ, const Token& token);
   char16_t placeholder(int row, size_t column, char16_t ch);
   int64_t redraw(const Token& token);
+  bool standsAsFactor(int row, const std::u16string& templ, size_t start, size_t end) const;
   Letter& letter(char16_t ch) { return letters_[ch & 0x7F]; }
   NumberMark& markOf(char16_t letter);
   void writeNumber(int row, size_t position, size_t width, int64_t value, bool rightAligned);
@@ -118,6 +137,7 @@ class ExerciseGenerator {
   ExerciseRandom& random_;
   ExerciseRows rows_;
   ExerciseRows flags_;
+  std::array<std::vector<bool>, 3> padding_;  // cells of a number token that its digits left blank
   std::array<Letter, 128> letters_{};
   int pairIndex_ = -1;
   char16_t fLetter_ = 0;

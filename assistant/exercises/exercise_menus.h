@@ -29,6 +29,12 @@ struct ExerciseFileEntry {
 // The title of "C:\x\Lineare Gleichungen.wrx": "Lineare Gleichungen".
 std::u16string exerciseFileTitle(const std::u16string& path);
 
+// The exercise files of several folders as one list, each folder's in the order the
+// system found them, the folders in the order given. A file whose title an earlier
+// folder has listed already (letters compared regardless of case, as Windows compares
+// file names) is left out: the earlier folder's file wins.
+std::vector<std::u16string> mergeExerciseFolders(const std::vector<std::vector<std::u16string>>& folders);
+
 class ExerciseMenus {
  public:
   // All must outlive this object.
@@ -37,8 +43,10 @@ class ExerciseMenus {
 
   // The files as the system found them. At most the first 40 are listed; a path
   // longer than an exercise set can open (255 characters) is passed over, a title
-  // longer than 199 is cut. The file the settings remember is
-  // opened again with its exercise, when that still exists.
+  // longer than 199 is cut. The file the settings remember is opened again with its
+  // exercise, when that still exists, and is the current area wherever the sorting
+  // puts it now; a remembered file that another folder's file of the same title now
+  // stands for is found by its title.
   void build(const std::vector<std::u16string>& foundPaths);
 
   const std::vector<ExerciseFileEntry>& files() const { return files_; }
@@ -57,6 +65,7 @@ class ExerciseMenus {
 
  private:
   void open(const std::u16string& path);
+  void restore(size_t entry);
 
   ProfileStore& store_;
   Settings& settings_;

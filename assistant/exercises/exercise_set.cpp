@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "exercises/exercise_file_text.h"
 #include "formula/grid_codes.h"
 
 namespace pendrix {
@@ -63,7 +64,7 @@ void ExerciseSet::complete() {
 void ExerciseSet::Open(const std::u16string& path) {
   // A path cut to the field would name another file, which completing would create;
   // a file the system cannot read would lose its text to the completion.
-  file_ = isOpenableExercisePath(path) ? path : u"";
+  file_ = isOpenableExercisePath(path) ? unicodeExerciseFile(path, exerciseCopyFolder()) : u"";
   if (!file_.empty() && store_.writeKeepsContent(file_)) complete();
   count_ = file_.empty() ? 0 : std::clamp(readInt(u"Anzahl", 0), 0, kMaxExercises);
   for (int n = 0; n < kMaxExercises; ++n) {

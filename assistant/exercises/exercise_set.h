@@ -34,7 +34,8 @@ class ExerciseSet {
 
   // Completes the file with every missing key, then reads the exercise list. A path
   // longer than 255 characters gives a set without exercises and touches no file; a
-  // file the profile functions cannot read is read as it is, without completion.
+  // file the profile functions cannot read is read as it is, without completion. A
+  // UTF-8 file is first turned into UTF-16 (exercises/exercise_file_text.h).
   void Open(const std::u16string& path);
   // 1..count chooses an exercise, count + 1 marks past the end with exercise 1
   // current, anything else chooses none.

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +34,77 @@ bool pointerOver(HWND window) {
   return GetWindowRect(window, &rect) && GetCursorPos(&pointer) && PtInRect(&rect, pointer);
 }
 
+std::wstring knownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path))) folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
+// The user's own exercise folder and the one for all users, as the guide names them.
+std::filesystem::path userFolder() { return std::filesystem::path(knownFolder(FOLDERID_Documents)) / L"Pendrix-Aufgaben"; }
+std::filesystem::path allUsersFolder() { return std::filesystem::path(knownFolder(FOLDERID_ProgramData)) / L"Pendrix" / L"Aufgaben"; }
+
+void removeOwnFolders() {
+  std::error_code ignored;
+  std::filesystem::remove_all(userFolder(), ignored);
+  std::filesystem::remove_all(allUsersFolder().parent_path(), ignored);
+}
+
+std::wstring profileString(const std::wstring& file, const std::wstring& key) {
+  wchar_t value[200] = {};
+  GetPrivateProfileStringW(L"AUFGABE", key.c_str(), L"", value, 200, file.c_str());
+  return value;
+}
+
+// The shipped areas beside the program, sorted as the menu lists them, with the titles
+// of their exercises.
+struct Area {
+  std::wstring title;
+  std::vector<std::wstring> exercises;
+};
+
+std::vector<Area> shippedAreas() {
+  const std::filesystem::path folder = std::filesystem::path(winePath(PENDRIX_EXE)).parent_path();
+  std::vector<Area> areas;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != L".wrx") continue;
+    Area area{entry.path().stem().wstring(), {}};
+    const int count = std::stoi(L"0" + profileString(entry.path().wstring(), L"Anzahl"));
+    for (int n = 0; n < count; ++n) area.exercises.push_back(profileString(entry.path().wstring(), L"TITEL__" + std::to_wstring(n)));
+    areas.push_back(area);
+  }
+  std::sort(areas.begin(), areas.end(), [](const Area& a, const Area& b) { return a.title < b.title; });
+  return areas;
+}
+
+// The width a title needs in its item: 20 pixels before the text, which is Arial of 18
+// pixels, as the menus draw it.
+int neededWidth(const std::wstring& title) {
+  HDC screen = GetDC(nullptr);
+  HFONT font = CreateFontW(18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+  HGDIOBJ previous = SelectObject(screen, font);
+  SIZE size{};
+  GetTextExtentPoint32W(screen, title.c_str(), static_cast<int>(title.size()), &size);
+  SelectObject(screen, previous);
+  DeleteObject(font);
+  ReleaseDC(nullptr, screen);
+  return 20 + size.cx;
+}
+
+// Every title fits the popup's items, which are at least 150 pixels wide.
+void expectTitlesFit(HWND popup, const std::vector<std::wstring>& titles, const std::wstring& menu) {
+  RECT client{};
+  ASSERT_TRUE(GetClientRect(popup, &client));
+  const int width = client.right - client.left;
+  EXPECT_GE(width, 150) << "menu " << menu;
+  for (const std::wstring& title : titles)
+    EXPECT_LE(neededWidth(title), width) << "\"" << title
+                                         << "\" is cut in the menu " << menu;
+}
+
 void pressKeys(HWND window, std::initializer_list<WPARAM> keys) {
   for (const WPARAM key : keys) {
     PostMessageW(window, WM_KEYDOWN, key, 1);
@@ -39,7 +114,12 @@ void pressKeys(HWND window, std::initializer_list<WPARAM> keys) {
 
 class ExerciseMenus : public ::testing::Test {
  protected:
-  void SetUp() override { resetSettingsFile(); }
+  // Only the shipped files: a test's own files in the user's or the school's folder go.
+  void SetUp() override {
+    resetSettingsFile();
+    removeOwnFolders();
+  }
+  void TearDown() override { removeOwnFolders(); }
 
   // A start by hand, without Word. The pointer waits in the corner, away from the
   // popups, which would take the item under it as the start of the keys.
@@ -66,11 +146,11 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_TYPE), BM_CLICK, 0, 0);
   EXPECT_EQ(answerMessageBox(id, L"Pendrix"), L"Bitte zuerst einen Bereich auswählen.");
 
-  // The area menu lists the titles sorted: "Lineare Gleichungen" is the third.
+  // The area menu lists the titles sorted: "Lineare Gleichungen" is the fifth.
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
   ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
-  pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN});
+  pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});
   Sleep(300);
   saveWindowPicture(dialog, pictureDirectory() + L"/exercise-file-menu-dialog.bmp");
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu.bmp");
@@ -87,7 +167,7 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   EXPECT_NE(windowText(GetDlgItem(dialog, IDC_SOLUTION)), L"----");
   saveWindowPicture(dialog, pictureDirectory() + L"/exercise-drawn.bmp");
 
-  EXPECT_EQ(settingsValue(L"MenuNummer"), L"2");
+  EXPECT_EQ(settingsValue(L"MenuNummer"), L"4");
   EXPECT_NE(settingsValue(L"AufgabePfad").find(L"Lineare Gleichungen.wrx"), std::wstring::npos);
   EXPECT_EQ(settingsValue(L"AufgabeNummer"), L"3");
   end(process, dialog);
@@ -130,6 +210,107 @@ TEST_F(ExerciseMenus, TheCommandsOfTheItemsAndAChoiceThatIsGone) {
   ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
   EXPECT_NE(settingsValue(L"AufgabePfad").find(L"Bruchrechnung.wrx"), std::wstring::npos);
   EXPECT_EQ(settingsValue(L"AufgabeNummer"), L"1");
+  end(process, dialog);
+}
+
+// Every title of the shipped library is whole in its menu: the area menu, and the
+// exercise menu of every area.
+TEST_F(ExerciseMenus, EveryShippedTitleFitsItsMenu) {
+  const std::vector<Area> areas = shippedAreas();
+  ASSERT_GE(areas.size(), 12u);
+  UniqueProcess process;
+  HWND dialog = nullptr;
+  startStandalone(process, dialog);
+  if (HasFatalFailure()) return;
+  const DWORD id = GetProcessId(process.get());
+
+  PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
+  HWND popup = nullptr;
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  std::vector<std::wstring> titles;
+  for (const Area& area : areas) titles.push_back(area.title);
+  expectTitlesFit(popup, titles, L"Aufgabe");
+  pressKeys(popup, {VK_ESCAPE});
+  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+
+  for (size_t i = 0; i < areas.size(); ++i) {
+    PostMessageW(dialog, WM_COMMAND, IDM_FILE_FIRST + static_cast<UINT>(i), 0);
+    ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the exercises of area " << i;
+    expectTitlesFit(popup, areas[i].exercises, areas[i].title);
+    if (areas[i].title == L"Quadratische Gleichungen") {
+      Sleep(300);
+      saveScreenPicture(pictureDirectory() + L"/exercise-menu-longest-titles.bmp");
+    }
+    pressKeys(popup, {VK_ESCAPE});
+    ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+  }
+  end(process, dialog);
+}
+
+// A teacher's own files in "Dokumente\Pendrix-Aufgaben" (made at the first start) and
+// the school's in ProgramData are listed with the shipped ones; a file of a shipped
+// name stands in for it; UTF-8 files, as Notepad saves them, keep their umlauts.
+TEST_F(ExerciseMenus, OwnAndSchoolFilesAreListedWithTheShippedOnes) {
+  UniqueProcess process;
+  HWND dialog = nullptr;
+  startStandalone(process, dialog);
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(std::filesystem::is_directory(userFolder())) << "the user's folder is made on first use";
+  end(process, dialog);
+
+  std::ofstream(userFolder() / L"Eigene Übungen.wrx", std::ios::binary)
+      << "[AUFGABE]\r\nAnzahl=1\r\nTermTyp=Gleichung\r\nTITEL__0=K\xC3\xBCrzen\r\nTEXT___0=\xC3\x9C"
+         "be das K\xC3\xBCrzen.\r\nPARAX__0=2\r\nAUFGABE1=9x=99L\r\n";
+  std::ofstream(userFolder() / L"Bruchrechnung.wrx", std::ios::binary)
+      << "\xEF\xBB\xBF[AUFGABE]\r\nAnzahl=1\r\nTITEL__0=Eigene Br\xC3\xBC" "che\r\nTEXT___0=Meine Br\xC3\xBC"
+         "che.\r\nAUFGABE1=9+9\r\n";
+  std::filesystem::create_directories(allUsersFolder());
+  std::ofstream(allUsersFolder() / L"Schulaufgaben.wrx", std::ios::binary)
+      << "[AUFGABE]\r\nAnzahl=1\r\nTITEL__0=F\xFCr alle\r\nTEXT___0=Gr\xF6\xDF" "er als 9.\r\nAUFGABE1=99+9\r\n";
+
+  std::vector<std::wstring> titles;
+  for (const Area& area : shippedAreas()) titles.push_back(area.title);
+  titles.push_back(L"Eigene Übungen");
+  titles.push_back(L"Schulaufgaben");
+  std::sort(titles.begin(), titles.end());
+  const auto indexOf = [&](const wchar_t* title) {
+    return static_cast<UINT>(std::find(titles.begin(), titles.end(), title) - titles.begin());
+  };
+
+  startStandalone(process, dialog);
+  if (HasFatalFailure()) return;
+  const DWORD id = GetProcessId(process.get());
+  PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
+  HWND popup = nullptr;
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  Sleep(300);
+  saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-own-files.bmp");
+  pressKeys(popup, {VK_ESCAPE});
+  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+
+  // Each area picked by its place in the sorted list: a second "Bruchrechnung" would
+  // put every later area one place further.
+  const struct {
+    const wchar_t* area;
+    const wchar_t* statement;
+    std::filesystem::path file;
+  } picks[] = {
+      {L"Eigene Übungen", L"Übe das Kürzen.", userFolder() / L"Eigene Übungen.wrx"},
+      {L"Bruchrechnung", L"Meine Brüche.", userFolder() / L"Bruchrechnung.wrx"},
+      {L"Schulaufgaben", L"Größer als 9.", allUsersFolder() / L"Schulaufgaben.wrx"},
+  };
+  for (const auto& pick : picks) {
+    SCOPED_TRACE(::testing::Message() << pick.area);
+    SetWindowTextW(GetDlgItem(dialog, IDC_EXERCISE_TEXT), L"");
+    PostMessageW(dialog, WM_COMMAND, IDM_FILE_FIRST + indexOf(pick.area), 0);
+    ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+    pressKeys(popup, {VK_ESCAPE});
+    ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+    PostMessageW(dialog, WM_COMMAND, IDM_EXERCISE_FIRST, 0);
+    ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+    EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)), pick.statement);
+    EXPECT_EQ(std::filesystem::path(settingsValue(L"AufgabePfad")), pick.file);
+  }
   end(process, dialog);
 }
 

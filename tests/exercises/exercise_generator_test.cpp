@@ -6,6 +6,7 @@
 #include <string>
 
 #include "exercises/exercise_generator.h"
+#include "formula/grid_codes.h"
 
 namespace pendrix {
 namespace {
@@ -27,6 +28,14 @@ class Generator : public ::testing::Test {
     return v;
   }
   std::string narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+  // Fraction templates: upper and lower rows with plain flags.
+  const ExerciseRows& generateFraction(const std::u16string& upper, const std::u16string& main,
+                                       const std::u16string& lower, const std::u16string& mainFlags) {
+    source_.seed(++seed_);
+    generator_.GenerateRows({upper, main, lower}, {std::u16string(upper.size(), u'\x22'), mainFlags,
+                                                   std::u16string(lower.size(), u'\x22')});
+    return generator_.rows();
+  }
 
   CrtRandom source_;
   ExerciseRandom random_{source_};
@@ -219,6 +228,80 @@ TEST_F(Generator, OverlongRowsAreCutToTheGrid) {
     }
     ASSERT_EQ(rows[1].size(), kMaxRowColumns);
   }
+}
+
+// A drawn number that multiplies or divides is never 1; one that is added may be.
+TEST_F(Generator, NoDrawnFactorOrDivisorOne) {
+  struct Case {
+    const char16_t* templ;
+    size_t at;  // where the number stands in the row
+    bool factor;
+  };
+  const std::u16string plain(20, u'\x22');
+  for (const Case& c : {Case{u"9x+9", 0, true}, Case{u"9(x+2)", 0, true}, Case{u"9*x", 0, true},
+                        Case{u"x:9", 2, true}, Case{u"(-9)*4", 2, true}, Case{u"9\u00E5x\u00E6", 0, true},
+                        Case{u"x+9", 2, false}, Case{u"(x-9)", 3, false}}) {
+    int ones = 0;
+    for (int i = 0; i < kDraws; ++i) ones += numberIn(generate(c.templ, plain)[1], c.at) == 1;
+    if (c.factor) {
+      EXPECT_EQ(ones, 0) << narrow(c.templ);
+    } else {
+      EXPECT_GT(ones, 0) << narrow(c.templ) << ": an addend may well be 1";
+    }
+  }
+  // A denominator, and the base of a power (its exponent a superscript cell).
+  for (int i = 0; i < kDraws; ++i) {
+    ASSERT_NE(generateFraction(u"9", u" ", u"9", u"\x28")[2], u"1");
+    const std::u16string& power = generate(u"992", u"\x22\x22\x62")[1];
+    ASSERT_GE(numberIn(power, 0), 10) << narrow(power);
+    ASSERT_EQ(power[2], u'2') << "the exponent stays as written";
+  }
+}
+
+TEST_F(Generator, TiedLettersKeepTheirPromiseOnEveryDraw) {
+  for (int i = 0; i < 5 * kDraws; ++i) {
+    const int64_t v = numberIn(generate(u"V")[1], 0);
+    ASSERT_TRUE(v == 2 || v == 4 || v == 6 || v == 8 || v == 9) << v;
+    const std::u16string& quotient = generate(u"9V:v")[1];
+    const int64_t big = numberIn(quotient, 0), small = numberIn(quotient, quotient.find(u':') + 1);
+    ASSERT_GE(small, 2) << narrow(quotient);
+    ASSERT_EQ(big % small, 0) << narrow(quotient);
+    const ExerciseRows& fraction = generateFraction(u"s", u" ", u"S", u"\x28");
+    ASSERT_LT(numberIn(fraction[0], 0), numberIn(fraction[2], 0)) << narrow(fraction[0]) << "/" << narrow(fraction[2]);
+    const std::u16string& shared = generate(u"p+9P")[1];
+    const int64_t p = numberIn(shared, 0), q = numberIn(shared, 2);
+    ASSERT_GT(std::gcd(p, q), 1) << narrow(shared);
+    ASSERT_NE(p, 1);
+    const std::u16string& apart = generate(u"O+Q")[1];
+    ASSERT_GE(std::llabs(numberIn(apart, 0) - numberIn(apart, 2)), 2) << narrow(apart);
+  }
+}
+
+// The shown rows close up what a number narrower than its token left blank: in the
+// main row the column goes, in a numerator or denominator the blank moves to its end,
+// and a fraction column left empty above and below goes too.
+TEST_F(Generator, ShownRowsCloseUpNarrowNumbers) {
+  generateFraction(u"      ", u"99L=9x", u"      ", u"\x22\x22\x22\x22\x22\x22");
+  ASSERT_TRUE(generator_.setNumber(u'L', 41));
+  EXPECT_EQ(generator_.rows()[1].substr(0, 4), u"41 =");
+  ShownRows shown = generator_.shown();
+  EXPECT_EQ(shown.rows[1].substr(0, 3), u"41=");
+  EXPECT_EQ(shown.flags[1].size(), shown.rows[1].size());
+  EXPECT_EQ(shown.rows[0].size(), shown.rows[1].size());
+
+  // 12u/(100u): the numerator "12" and the denominator "100" in a fraction four wide.
+  generateFraction(u"12u ", u"    +x", u"100u", u"\x28\x28\x28\x28\x22\x22");
+  shown = generator_.shown();
+  EXPECT_EQ(shown.rows[0], u"12 ") << narrow(shown.rows[0]);
+  EXPECT_EQ(shown.rows[2], u"100") << narrow(shown.rows[2]);
+  EXPECT_EQ(shown.rows[1], u"   +x");
+
+  // A number inside a numerator: its blank goes behind what follows it.
+  generateFraction(u"2u+x", u"    ", u"99+9", u"\x28\x28\x28\x28");
+  shown = generator_.shown();
+  EXPECT_EQ(shown.rows[0], u"2+x ");
+  EXPECT_EQ(shown.flags[0][3], CELL_USED | CELL_FILLER) << "a blank that moved is a filler";
+  EXPECT_EQ(shown.rows[2].size(), 4u);
 }
 
 }  // namespace

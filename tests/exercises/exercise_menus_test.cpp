@@ -74,8 +74,11 @@ TEST_F(ExerciseMenusTest, ListsTheShippedFilesSortedAndDrawsTheChosenExercise) {
   session.menus.build(found());
   std::vector<std::u16string> titles;
   for (const auto& file : session.menus.files()) titles.push_back(file.title);
-  const std::vector<std::u16string> expected = {u"Bruchrechnung", u"Gleichungen mit Klammern", u"Lineare Gleichungen",
-                                                u"Potenzen und Wurzeln", u"Quadratische Gleichungen", u"Terme berechnen"};
+  const std::vector<std::u16string> expected = {
+      u"Bruchrechnung",       u"Dezimalzahlen",           u"Gleichungen mit Brüchen", u"Gleichungen mit Klammern",
+      u"Lineare Gleichungen", u"Lückenaufgaben",          u"Negative Zahlen",         u"Potenzen und Wurzeln",
+      u"Potenzgesetze",       u"Prozentrechnung",         u"Quadratische Gleichungen", u"Quadratwurzeln",
+      u"Sachaufgaben",        u"Terme berechnen",         u"Terme mit Variablen",     u"Terme vereinfachen"};
   EXPECT_EQ(titles, expected);
   EXPECT_EQ(session.menus.currentFileIndex(), -1);
 
@@ -132,6 +135,61 @@ TEST_F(ExerciseMenusTest, ARestartRestoresTheChoiceUnlessItIsGone) {
   EXPECT_EQ(fourth.menus.currentExerciseNumber(), -1);
 }
 
+// The user's own folder, the one for all users and the install directory: a file of
+// the same name counts once, from the first folder that has it.
+TEST(ExerciseFolders, AFileOfTheSameNameIsListedOnceFromTheFirstFolder) {
+  const std::vector<std::vector<std::u16string>> folders = {
+      {u"C:\\Users\\L\\Documents\\Pendrix-Aufgaben\\Bruchrechnung.wrx", u"C:\\Users\\L\\Documents\\Pendrix-Aufgaben\\Mein Test.wrx"},
+      {u"C:\\ProgramData\\Pendrix\\Aufgaben\\BRUCHRECHNUNG.wrx", u"C:\\ProgramData\\Pendrix\\Aufgaben\\Übungen.wrx",
+       u"C:\\ProgramData\\Pendrix\\Aufgaben\\übungen.wrx"},
+      {u"C:\\Programme\\Pendrix\\Bruchrechnung.wrx", u"C:\\Programme\\Pendrix\\ÜBUNGEN.wrx",
+       u"C:\\Programme\\Pendrix\\Lineare Gleichungen.wrx"},
+  };
+  const std::vector<std::u16string> expected = {
+      u"C:\\Users\\L\\Documents\\Pendrix-Aufgaben\\Bruchrechnung.wrx", u"C:\\Users\\L\\Documents\\Pendrix-Aufgaben\\Mein Test.wrx",
+      // Within one folder two names that differ in case are two files (a file system
+      // that tells them apart); across folders they are one.
+      u"C:\\ProgramData\\Pendrix\\Aufgaben\\Übungen.wrx", u"C:\\ProgramData\\Pendrix\\Aufgaben\\übungen.wrx",
+      u"C:\\Programme\\Pendrix\\Lineare Gleichungen.wrx"};
+  EXPECT_EQ(mergeExerciseFolders(folders), expected);
+  EXPECT_TRUE(mergeExerciseFolders({}).empty());
+}
+
+// The menu number is an index in the listing of its day; the remembered file is the
+// area after a restart wherever new files have pushed it, and a file of its name from
+// another folder stands in for it.
+TEST_F(ExerciseMenusTest, TheRememberedAreaStaysWhenFilesAreAddedOrStandIn) {
+  const std::u16string linearTitle = u"Lineare Gleichungen";
+  {
+    Session first(*store_, settingsFile());
+    first.menus.build(found());
+    ASSERT_TRUE(first.menus.chooseFile(indexOf(first, linearTitle)));
+    first.menus.chooseExercise(4);
+  }
+  std::ofstream(dir_ / "Aaa eigene Aufgaben.wrx") << "[AUFGABE]\nAnzahl=1\nAUFGABE1=2x=99L\n";
+  {
+    Session second(*store_, settingsFile());
+    second.menus.build(found());
+    EXPECT_EQ(second.menus.currentFileIndex(), indexOf(second, linearTitle));
+    ASSERT_TRUE(second.menus.chooseFile(-1));
+    EXPECT_EQ(second.menus.openSet()->file(), (dir_ / "Lineare Gleichungen.wrx").u16string());
+    EXPECT_EQ(second.menus.currentExerciseNumber(), 4);
+  }
+  // A teacher's own "Lineare Gleichungen" in a folder listed before the install directory.
+  const fs::path own = dir_ / "eigene";
+  fs::create_directories(own);
+  fs::copy_file(dir_ / "Lineare Gleichungen.wrx", own / "Lineare Gleichungen.wrx");
+  Session third(*store_, settingsFile());
+  third.menus.build(mergeExerciseFolders({{(own / "Lineare Gleichungen.wrx").u16string()}, found()}));
+  ASSERT_EQ(std::count_if(third.menus.files().begin(), third.menus.files().end(),
+                          [&](const ExerciseFileEntry& e) { return e.title == linearTitle; }),
+            1);
+  EXPECT_EQ(third.menus.currentFileIndex(), indexOf(third, linearTitle));
+  ASSERT_NE(third.menus.openSet(), nullptr);
+  EXPECT_EQ(third.menus.openSet()->file(), (own / "Lineare Gleichungen.wrx").u16string());
+  EXPECT_EQ(third.menus.currentExerciseNumber(), 4);
+}
+
 TEST_F(ExerciseMenusTest, FortyFilesAtMostCaseOrderAndLongNames) {
   std::vector<std::u16string> paths;
   for (int i = 0; i < 45; ++i) paths.push_back(u"C:\\P\\Datei" + std::u16string(1, char16_t(u'A' + i % 26)) + u".wrx");
@@ -165,7 +223,8 @@ std::u16string longUmlautName(char16_t first) {
 }
 
 TEST_F(ExerciseMenusTest, SixtyFilesLongUmlautNamesAndFiftyExercises) {
-  for (int i = 0; i < 51; ++i) std::ofstream(dir_ / ("Blatt " + std::to_string(i) + ".wrx")) << "[AUFGABE]\nAnzahl=1\n";
+  const int shipped = static_cast<int>(found().size());
+  for (int i = 0; i < 57 - shipped; ++i) std::ofstream(dir_ / ("Blatt " + std::to_string(i) + ".wrx")) << "[AUFGABE]\nAnzahl=1\n";
   std::string fifty = "[AUFGABE]\r\nAnzahl=50\r\nTermTyp=Gleichung\r\n";
   for (int n = 0; n < 50; ++n) fifty += "AUFGABE" + std::to_string(3 * n + 1) + "=" + std::to_string(n + 2) + "x=99L\r\n";
   std::ofstream(dir_ / "Fünfzig.wrx") << fifty;

@@ -8,7 +8,9 @@
 #include <map>
 #include <vector>
 
+#include "exercises/exercise_file_text.h"
 #include "exercises/exercise_set.h"
+#include "session/text_codec.h"
 
 namespace pendrix {
 namespace {
@@ -208,6 +210,7 @@ struct BadExerciseFile {
   std::u16string mainRowOfLast;  // the main template row of exercise `count`
   std::u16string anzahlAfter;    // as the file holds it after opening
   bool completed;
+  bool becomesUnicode = false;   // UTF-8 is rewritten as UTF-16
 };
 
 // Opening completes the file without changing what it held, and the Unicode file stays
@@ -229,6 +232,13 @@ TEST(ExerciseSetFile, BadFilesOpenAsWhatTheyHoldAndKeepIt) {
       {"utf-16 without mark", utf16Bytes(unicode), 0, u"Leer", ExerciseKind::Term, u"", u"", false},
       {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR=\xFF", 18), 0, u"Leer", ExerciseKind::Term, u"", u"", false},
       {"fifty exercises", fiftyExercises(), 21, u"Aufgabe 1", ExerciseKind::Equation, u"21x=99L", u"50", true},
+      // What Notepad writes today, and the ANSI of older ones.
+      {"utf-8 with mark", "\xEF\xBB\xBF" + toUtf8(unicode), 2, u"\u221A und Br\u00FCche", ExerciseKind::Equation2,
+       u"\u00E52\u00E6x=99L", u"2", true, true},
+      {"utf-8 without mark", toUtf8(unicode), 2, u"\u221A und Br\u00FCche", ExerciseKind::Equation2,
+       u"\u00E52\u00E6x=99L", u"2", true, true},
+      {"ansi", "[AUFGABE]\r\nAnzahl=1\r\nTITEL__0=Gr\xF6\xDF" "en und Br\xFC" "che\r\nAUFGABE1=2x=4\r\n", 1,
+       u"Gr\u00F6\u00DFen und Br\u00FCche", ExerciseKind::Term, u"2x=4", u"1", true},
   };
   auto store = makePortableProfileStore();
   for (const BadExerciseFile& bad : cases) {
@@ -250,7 +260,8 @@ TEST(ExerciseSetFile, BadFilesOpenAsWhatTheyHoldAndKeepIt) {
     EXPECT_EQ(readProfileInt(*store, file.u16string(), kExerciseSection, u"PARAT__20", 5), bad.completed ? -1 : 5);
     std::ifstream in(file, std::ios::binary);
     const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(after.rfind("\xFF\xFE", 0) == 0, bad.bytes.rfind("\xFF\xFE", 0) == 0) << "the encoding stays";
+    EXPECT_EQ(after.rfind("\xFF\xFE", 0) == 0, bad.becomesUnicode || bad.bytes.rfind("\xFF\xFE", 0) == 0)
+        << "the encoding stays, UTF-8 becomes UTF-16";
     if (!bad.completed) {
       EXPECT_EQ(after, bad.bytes) << "a file the system cannot read is left as it is";
     }
@@ -258,6 +269,34 @@ TEST(ExerciseSetFile, BadFilesOpenAsWhatTheyHoldAndKeepIt) {
   // Exercises beyond 21 stay in the file, unused.
   EXPECT_EQ(store->readString((dir / "fifty exercises.wrx").u16string(), kExerciseSection, u"TITEL__49", u"", 100),
             u"Aufgabe 50");
+  fs::remove_all(dir);
+}
+
+// A UTF-8 file that cannot be rewritten (here the place for the new file is taken) is
+// read from a UTF-16 copy and stays as it was.
+TEST(ExerciseSetFile, AUtf8FileThatCannotBeRewrittenIsReadFromACopy) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "pendrix-exercise-utf8-kept";
+  fs::remove_all(dir);
+  fs::create_directories(dir / u"Brüche.wrx.neu");
+  const fs::path file = dir / u"Brüche.wrx";
+  const std::string bytes = "[AUFGABE]\r\nAnzahl=1\r\nTITEL__0=K\xC3\xBCrzen\r\nAUFGABE1=2x=4\r\n";
+  std::ofstream(file, std::ios::binary) << bytes;
+  const std::u16string copies = (dir / "Kopien").u16string();
+  const std::u16string opened = unicodeExerciseFile(file.u16string(), copies);
+  EXPECT_NE(opened, file.u16string());
+  EXPECT_EQ(opened.rfind(copies, 0), 0u);
+  EXPECT_EQ(unicodeExerciseFile(file.u16string(), copies), opened) << "the same copy every time";
+  auto store = makePortableProfileStore();
+  EXPECT_EQ(store->readString(opened, kExerciseSection, u"TITEL__0", u"", 100), u"K\u00FCrzen");
+  {
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), bytes);
+  }
+  EXPECT_EQ(detectTextEncoding(bytes), TextEncoding::Utf8);
+  EXPECT_EQ(detectTextEncoding("Gr\xF6\xDF" "e"), TextEncoding::Ansi);
+  EXPECT_EQ(detectTextEncoding("[AUFGABE]"), TextEncoding::Ansi);
+  EXPECT_EQ(detectTextEncoding("\xFE\xFF\0["), TextEncoding::Utf16);
   fs::remove_all(dir);
 }
 

@@ -1,5 +1,7 @@
 // The package on a machine of its own (a fresh Wine prefix): a silent install lays
-// down every file and key, 64-bit and 32-bit Word each find their installed add-in,
+// down every file and key, the user guide as a page with its pictures and its Start
+// menu entry, and the teachers' exercise folder with the guide's example; 64-bit and
+// 32-bit Word each find their installed add-in,
 // which starts the installed assistant; a newer package replaces it in place and keeps
 // the user's settings; a repair restores a lost file and keeps the settings;
 // uninstalling leaves nothing.
@@ -48,6 +50,34 @@ std::wstring installDirectory() {
   return std::wstring(programFiles) + L"\\Pendrix";
 }
 std::wstring installed(const std::wstring& name) { return installDirectory() + L"\\" + name; }
+
+std::wstring shellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+// Where the guide's entry goes: the Start menu of all users, as the package is for all
+// users. Wine's installer resolves the Start menu of such a package to the installing
+// user's own, so there it is found in that one.
+std::wstring manualEntry(int csidl) { return shellFolder(csidl) + L"\\Pendrix\\Pendrix-Handbuch.lnk"; }
+std::wstring manualEntry() {
+  const std::wstring common = manualEntry(CSIDL_COMMON_PROGRAMS);
+  return GetFileAttributesW(common.c_str()) != INVALID_FILE_ATTRIBUTES ? common : manualEntry(CSIDL_PROGRAMS);
+}
+// The exercise folder the school's administrator fills for every user.
+std::wstring teachersFolder() { return shellFolder(CSIDL_COMMON_APPDATA) + L"\\Pendrix\\Aufgaben"; }
+
+// The file a shortcut opens.
+std::wstring shortcutTarget(const std::wstring& link) {
+  ComPtr<IShellLinkW> shortcut;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shortcut.putVoid())))
+    return L"(no shell link object)";
+  ComPtr<IPersistFile> file;
+  if (FAILED(shortcut->QueryInterface(IID_IPersistFile, file.putVoid())) || FAILED(file->Load(link.c_str(), STGM_READ)))
+    return L"(cannot be read)";
+  wchar_t target[MAX_PATH] = {};
+  return SUCCEEDED(shortcut->GetPath(target, MAX_PATH, nullptr, 0)) ? target : L"(no target)";
+}
 std::wstring settingsFile() { return installed(L"Einstellung\\WordZomb.ini"); }
 
 std::wstring shortPath(const std::wstring& path) {
@@ -163,7 +193,8 @@ std::vector<std::pair<HKEY, std::wstring>> packageKeys() {
           {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin"},
           {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin.1"},
           {HKEY_CLASSES_ROOT, L"CLSID\\" + std::wstring(wide(kZombAddinKey))},
-          {HKEY_LOCAL_MACHINE, kAddinKey}};
+          {HKEY_LOCAL_MACHINE, kAddinKey},
+          {HKEY_LOCAL_MACHINE, L"Software\\Pendrix"}};
 }
 
 std::vector<std::string> split(const std::string& list) {
@@ -189,6 +220,29 @@ void expectInstalledFiles() {
   }
   for (const auto& [name, source] : files)
     EXPECT_EQ(contentOf(installed(name)), contentOf(winePath(source))) << name;
+  EXPECT_EQ(contentOf(teachersFolder() + L"\\Beispiel.wrx"), contentOf(winePath(EXAMPLE_WRX)));
+}
+
+// The guide opens from the Start menu, and every picture it shows lies beside it.
+void expectManualWithPicturesAndEntry() {
+  const std::wstring page = installed(L"Handbuch\\Benutzerhandbuch.html");
+  const std::string html = contentOf(page);
+  ASSERT_NE(html.find("<title>Pendrix – Benutzerhandbuch</title>"), std::string::npos) << "no guide page";
+  EXPECT_NE(html.find("Wenn etwas nicht klappt"), std::string::npos);
+  int pictures = 0;
+  for (size_t at = html.find("<img src=\""); at != std::string::npos; at = html.find("<img src=\"", at + 1)) {
+    const size_t begin = at + 10;
+    const std::string source = html.substr(begin, html.find('"', begin) - begin);
+    std::wstring path(source.begin(), source.end());
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    EXPECT_NE(GetFileAttributesW(installed(L"Handbuch\\" + path).c_str()), INVALID_FILE_ATTRIBUTES) << source;
+    ++pictures;
+  }
+  EXPECT_GE(pictures, 15);
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  EXPECT_EQ(CompareStringOrdinal(longPath(shortcutTarget(manualEntry())).c_str(), -1, page.c_str(), -1, TRUE), CSTR_EQUAL)
+      << shortcutTarget(manualEntry());
+  CoUninitialize();
 }
 
 
@@ -255,6 +309,7 @@ TEST(Package, SilentInstallWritesEveryFileAndKey) {
   ASSERT_TRUE(installedProducts().empty()) << "the prefix is not fresh";
   ASSERT_EQ(msiexec(L"/i \"" + winePath(PACKAGE) + L"\""), 0);
   expectInstalledFiles();
+  expectManualWithPicturesAndEntry();
   EXPECT_EQ(contentOf(settingsFile()), contentOf(winePath(DEFAULT_SETTINGS)));
   for (const REGSAM view : kViews) {
     const wchar_t* addin = view == KEY_WOW64_64KEY ? L"Tarnel64.dll" : L"Tarnel.dll";
@@ -328,13 +383,15 @@ TEST(Package, InstalledAddinStartsTheInstalledAssistant) {
   expectTermButtonStartsInstalledAssistant(host.get(), [](HWND dialog, DWORD assistant) {
     // The first start decided the list separator in the installed settings file.
     EXPECT_NE(setting(L"Strichpunkt"), L"z");
-    // An exercise from the area menu: drawn from an installed exercise file.
+    // An exercise from the area menu: drawn from an installed exercise file. The
+    // first area is the guide's example from the teachers' folder, the second the
+    // first of the shipped ones.
     PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
     HWND areas = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (areas = findTopWindow({assistant, L"#32768"})) != nullptr; }));
     Sleep(300);
     saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-host.bmp");
-    pressKeys(areas, {VK_DOWN, VK_RETURN});
+    pressKeys(areas, {VK_DOWN, VK_DOWN, VK_RETURN});
     HWND exercises = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (exercises = findTopWindow({assistant, L"#32768"})) && exercises != areas; }));
     pressKeys(exercises, {VK_DOWN, VK_RETURN});
@@ -384,6 +441,11 @@ TEST(Package, RepairRestoresALostFileAndKeepsTheSettings) {
 TEST(Package, UninstallLeavesNoFileFolderOrKey) {
   ASSERT_EQ(msiexec(L"/x \"" + winePath(NEXT_PACKAGE) + L"\""), 0);
   EXPECT_EQ(GetFileAttributesW(installDirectory().c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is still there";
+  for (const int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+    EXPECT_EQ(GetFileAttributesW(manualEntry(csidl).c_str()), INVALID_FILE_ATTRIBUTES) << "the Start menu entry is still there";
+    EXPECT_EQ(GetFileAttributesW((shellFolder(csidl) + L"\\Pendrix").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  EXPECT_EQ(GetFileAttributesW(teachersFolder().c_str()), INVALID_FILE_ATTRIBUTES) << "the teachers' folder is still there";
   for (const REGSAM view : kViews)
     for (const auto& [root, key] : packageKeys())
       EXPECT_FALSE(keyExists(root, key, view)) << key << " in the " << viewName(view);

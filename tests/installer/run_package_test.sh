@@ -9,7 +9,8 @@ shift 2
 
 rows=$(msiinfo export "$package" MsiLockPermissionsEx | tr -d '\r')
 for row in $'SettingsFolderRights\tSettingsDir\tCreateFolder\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)\t' \
-           $'SettingsFileRights\tSettingsIni\tFile\tD:PAI(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;BU)\t'; do
+           $'SettingsFileRights\tSettingsIni\tFile\tD:PAI(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;BU)\t' \
+           $'TeachersFolderRights\tTeachersDir\tCreateFolder\tD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)\t'; do
   grep -qxF "$row" <<<"$rows" || { echo "MsiLockPermissionsEx lacks: $row" >&2; echo "$rows" >&2; exit 1; }
 done
 
@@ -19,7 +20,8 @@ if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   export PENDRIX_NO_32BIT_PROGRAMS=1
 fi
 
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder would copy the Start menu's entry into this machine's desktop menus.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wineserver -k 2>/dev/null || true
 rm -rf "$prefix"
 mkdir -p "$prefix"
@@ -28,4 +30,8 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -w
 wineserver -p
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+# Wine links "Documents" to $HOME, which the assistant would write its exercise folder into.
+for documents in "$prefix"/drive_c/users/*/Documents; do
+  if [[ -L $documents ]]; then rm "$documents" && mkdir "$documents"; fi
+done
 /usr/lib/wine/wine64 "$@"

@@ -104,7 +104,7 @@ const Step kGuide[] = {
     {Act::Key, nullptr, VK_RETURN, L"gleichung-geloest", Shot::Assistant},
     {Act::Button, nullptr, IDC_INSERT},
     {Act::Button, nullptr, IDC_INSERT_SOLUTION},
-    {Act::Menu, nullptr, IDC_EXERCISE_FILE, L"menue-aufgabenbereich", Shot::None, 2},
+    {Act::Menu, nullptr, IDC_EXERCISE_FILE, L"menue-aufgabenbereich", Shot::None, 4},
     {Act::Menu, nullptr, 0, L"menue-aufgabe", Shot::None, 2},
     {Act::Picture, nullptr, 0, L"aufgabe-gezogen", Shot::Assistant},
     {Act::Button, nullptr, IDC_INSERT_TEXT},
