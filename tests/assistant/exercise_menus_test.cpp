@@ -151,7 +151,6 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   HWND popup = nullptr;
   ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
   pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});
-  Sleep(300);
   saveWindowPicture(dialog, pictureDirectory() + L"/exercise-file-menu-dialog.bmp");
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu.bmp");
   pressKeys(popup, {VK_RETURN});
@@ -160,7 +159,6 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }));
   popup = openPopup(id);
   pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN});
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-menu.bmp");
   pressKeys(popup, {VK_RETURN});
   ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
@@ -238,7 +236,6 @@ TEST_F(ExerciseMenus, EveryShippedTitleFitsItsMenu) {
     ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the exercises of area " << i;
     expectTitlesFit(popup, areas[i].exercises, areas[i].title);
     if (areas[i].title == L"Quadratische Gleichungen") {
-      Sleep(300);
       saveScreenPicture(pictureDirectory() + L"/exercise-menu-longest-titles.bmp");
     }
     pressKeys(popup, {VK_ESCAPE});
@@ -283,7 +280,6 @@ TEST_F(ExerciseMenus, OwnAndSchoolFilesAreListedWithTheShippedOnes) {
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
   ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-own-files.bmp");
   pressKeys(popup, {VK_ESCAPE});
   ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
@@ -389,7 +385,6 @@ TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
   ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
   ASSERT_FALSE(pointerOver(popup));
   pressKeys(popup, {VK_UP});
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-sixty-long-names.bmp");
   pressKeys(popup, {VK_RETURN});
 
@@ -398,7 +393,6 @@ TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
   popup = openPopup(id);
   ASSERT_FALSE(pointerOver(popup));
   pressKeys(popup, {VK_UP});
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-menu-fifty-exercises.bmp");
   pressKeys(popup, {VK_RETURN});
   ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));

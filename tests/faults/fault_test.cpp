@@ -204,7 +204,6 @@ TEST_F(Faults, AFieldThatCannotBeReadIsReportedAndTheFormulaStays) {
         EXPECT_EQ(assistant.method(a::kSetWordField, field.get()), S_OK) << "the add-in checks nothing more";
         if (failure.hr == DISP_E_EXCEPTION && utf8(member) == "Code") {
           waitUntil([&] { return findTopWindow({0, L"#32770", L"Pendrix"}) != nullptr; });
-          Sleep(200);  // painted before the picture is taken
           saveScreenPicture(pictureDirectory() + L"/field-load-failure.bmp");
         }
         EXPECT_EQ(assistant.answerMessageBox(L"Pendrix"), failure.message);

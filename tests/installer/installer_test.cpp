@@ -389,7 +389,6 @@ TEST(Package, InstalledAddinStartsTheInstalledAssistant) {
     PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
     HWND areas = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (areas = findTopWindow({assistant, L"#32768"})) != nullptr; }));
-    Sleep(300);
     saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-host.bmp");
     pressKeys(areas, {VK_DOWN, VK_DOWN, VK_RETURN});
     HWND exercises = nullptr;
@@ -412,7 +411,6 @@ TEST(Package, InstalledAddinOf32BitWordStartsTheInstalledAssistant) {
   UniqueProcess host = startWord(WORDHOST32_EXE);
   ASSERT_TRUE(host) << "error " << GetLastError();
   expectTermButtonStartsInstalledAssistant(host.get(), [](HWND, DWORD) {
-    Sleep(300);
     saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-32-bit-host.bmp");
   });
 }

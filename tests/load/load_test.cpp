@@ -172,7 +172,9 @@ TEST_F(WholeChain, ALongSessionKeepsItsDrawingObjects) {
   ASSERT_TRUE(movePointerTo({0, 0}));
   ASSERT_TRUE(waitUntil([&] { return tooltipsOf(dialog) == 24; }));
   runCycles(10);
-  Sleep(1500);
+  // The caret's first blink makes what the count must not see grow; a blink comes
+  // once per blink time.
+  Sleep(3 * GetCaretBlinkTime());
   runCycles(10);
   const ObjectCounts before = restingObjectCountsOf(assistant.get());
   runCycles(kKeystrokes / static_cast<int>(std::size(kCycle)));
