@@ -170,7 +170,7 @@ TEST_F(WholeChain, ALongSessionKeepsItsDrawingObjects) {
   // buttons, and the tips are all made before the first keys load the fonts and the
   // caret, and the caret has blinked.
   ASSERT_TRUE(movePointerTo({0, 0}));
-  ASSERT_TRUE(waitUntil([&] { return tooltipsOf(dialog) == 24; }));
+  ASSERT_TRUE(waitUntil([&] { return tooltipsOf(dialog) == 24; })) << "tooltips made: " << tooltipsOf(dialog);
   runCycles(10);
   // The caret's first blink makes what the count must not see grow; a blink comes
   // once per blink time.
@@ -188,7 +188,7 @@ TEST_F(WholeChain, ALongSessionKeepsItsDrawingObjects) {
   EXPECT_LE(after.user, before.user);
 
   PostMessageW(GetDlgItem(dialog, IDC_CANCEL), BM_CLICK, 0, 0);
-  EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(dialog); }));
+  EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(dialog); })) << "the dialog stayed visible";
 }
 
 }  // namespace
