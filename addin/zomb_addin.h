@@ -8,7 +8,7 @@
 
 #include <span>
 
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/com_object.h"
 
 namespace pendrix::addin {

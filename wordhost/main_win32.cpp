@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/handles.h"
 #include "session/text_codec.h"
 #include "wordhost/host_window.h"

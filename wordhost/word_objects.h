@@ -1,11 +1,11 @@
 #pragma once
 // Word's objects over the document model, as IDispatch without a type library:
 // Application, Document, Fields, Field, Range, Selection, Window, View, Font.
-// They answer the DISPIDs of office_interfaces.h and their names.
+// They answer the DISPIDs of win32/office_interfaces.h and their names.
 
 #include <memory>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/com.h"
 #include "wordhost/host_state.h"
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/handles.h"
 #include "win32/late_binding.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "addin_fixture.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "resources/resource.h"
 #include "support/process_win32.h"
 #include "support/running_word.h"

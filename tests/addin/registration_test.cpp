@@ -11,7 +11,7 @@
 
 #include "addin_fixture.h"
 #include "companions.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/class_ids.h"
 #include "win32/com.h"
 
