@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <iterator>
 #include <string>
 
@@ -295,6 +296,93 @@ TEST_F(Registration, GoesToTheRegistryViewOfItsBitness) {
   }
   // Word's add-in key is shared: both bitnesses of Word read it.
   EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kAddinKey, is64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY));
+}
+
+// The add-in of the other bitness, registered as its own regsvr32 registers it: the
+// package's 32-bit DLL through the 32-bit regsvr32 where this machine runs 32-bit
+// programs, else the class key it writes into the other registry view.
+class OtherBitness {
+ public:
+  static constexpr REGSAM kView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+  OtherBitness() {
+#ifdef TARNEL32_DLL
+    if (runRegsvr32(L"/s")) {
+      real_ = true;
+      return;
+    }
+    std::printf("the 32-bit regsvr32 cannot run here: the 32-bit registration is written as it would write it\n");
+#endif
+    UniqueHkey key;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, (classKey(kZombAddinKey) + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE | kView, nullptr, key.put(), nullptr) == ERROR_SUCCESS) {
+      const std::wstring path = L"C:\\Program Files (x86)\\Pendrix\\Tarnel.dll";
+      RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    }
+  }
+  ~OtherBitness() { unregister(); }
+
+  bool registersClass() const { return keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), kView); }
+  // What its regsvr32 /u removes; simulated, the shared keys stay for this DLL to remove.
+  void unregister() {
+    if (real_) {
+      runRegsvr32(L"/u /s");
+      real_ = false;
+    }
+    RegDeleteKeyExW(HKEY_CLASSES_ROOT, (classKey(kZombAddinKey) + L"\\InprocServer32").c_str(), kView, 0);
+    RegDeleteKeyExW(HKEY_CLASSES_ROOT, classKey(kZombAddinKey).c_str(), kView, 0);
+  }
+
+ private:
+#ifdef TARNEL32_DLL
+  static bool runRegsvr32(const std::wstring& switches) {
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(windows) + L"\\syswow64\\regsvr32.exe\" " + switches + L" \"" +
+                           winePath(TARNEL32_DLL) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return false;
+    CloseHandle(info.hThread);
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    return exitCode == 0;
+  }
+#endif
+  bool real_ = false;
+};
+
+// 32-bit and 64-bit Word side by side read the same ProgIDs and the same add-in key:
+// unregistering one bitness keeps them while the other bitness's class is registered.
+TEST_F(Registration, UnregisteringOneBitnessKeepsWhatTheOtherStillNeeds) {
+  ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+  OtherBitness other;
+  ASSERT_TRUE(other.registersClass());
+  const REGSAM ownView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+  const std::wstring progIds[] = {L"Glyphor.ZombAddin", L"Glyphor.ZombAddin.1"};
+
+  ASSERT_EQ(Tarnel::call("DllUnregisterServer"), S_OK);
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), ownView)) << "this file's class is gone";
+  EXPECT_TRUE(other.registersClass());
+  // The ProgIDs are one key for both bitnesses (as on Windows since 7; Wine keeps a
+  // 64-bit program that names the 32-bit view explicitly to a copy of its own), so
+  // they are read as this program sees them.
+  for (const std::wstring& progId : progIds) EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, progId + L"\\CLSID")) << progId;
+  CLSID fromProgId{};
+  EXPECT_EQ(CLSIDFromProgID(kProgId, &fromProgId), S_OK);
+  EXPECT_EQ(registryNumber(HKEY_CURRENT_USER, kAddinKey, L"LoadBehavior"), 3u) << "Word's add-in key stays";
+
+  // The other bitness goes too: then nothing of the add-in is left.
+  other.unregister();
+  ASSERT_EQ(Tarnel::call("DllUnregisterServer"), S_OK);
+  for (const REGSAM view : {ownView, OtherBitness::kView})
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), view));
+  for (const std::wstring& progId : progIds) EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, progId)) << progId;
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kAddinKey));
 }
 
 std::wstring versionString(const std::vector<BYTE>& data, const wchar_t* name) {
