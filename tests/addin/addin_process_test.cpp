@@ -1,7 +1,9 @@
 // The whole chain from the registry alone: wordhost.exe finds the add-in in Word's
-// add-in key, loads Tarnel, the bar appears with its hint, the buttons start the
-// test assistant and the symbol tool with Word's window as their owner; a second
-// start reuses the bar silently, and unloading the add-in takes the bar away.
+// add-in key, loads Tarnel, the bar appears (with its hint in Word 2003, with the
+// add-in's ribbon tab in a ribbon-era Word), the buttons start the test assistant and
+// the symbol tool with Word's window as their owner; a second start reuses the bar
+// silently, a start whose bars Word forgot shows no hint again, and unloading the
+// add-in takes the bar and the tab away.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "addin_fixture.h"
+#include "first_start_hint.h"
 #include "win32/office_interfaces.h"
 #include "resources/resource.h"
 #include "support/process_win32.h"
@@ -45,8 +48,18 @@ struct Host {
   }
 };
 
-void startHost(const std::wstring& bars, Host& host) {
-  std::wstring command = L"\"" + winePath(WORDHOST_EXE) + L"\" --bars \"" + bars + L"\"";
+// Which Word the stand-in plays.
+struct Mode {
+  const char* name;
+  const wchar_t* option;
+  bool ribbon;
+};
+void PrintTo(const Mode& mode, std::ostream* out) { *out << mode.name; }
+constexpr Mode kMenus = {"menus", L"--menus", false};
+constexpr Mode kRibbon = {"ribbon", L"--ribbon", true};
+
+void startHost(const std::wstring& bars, Host& host, const Mode& mode = kMenus) {
+  std::wstring command = L"\"" + winePath(WORDHOST_EXE) + L"\" " + mode.option + L" --bars \"" + bars + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -139,6 +152,7 @@ class AddinInWordhost : public ::testing::Test {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE) << "the apartment of the test program";
     ASSERT_FALSE(pendrix::testing::runningWord()) << "another Word stand-in is already running";
     ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kFirstStartHintKey, kFirstStartHintValue);  // a user new to the add-in
     log_ = uniqueTempFile(L"asp");
     bars_ = uniqueTempFile(L"bar");
     DeleteFileW(bars_.c_str());  // Word has never kept a bar
@@ -146,6 +160,7 @@ class AddinInWordhost : public ::testing::Test {
     registerSymbolTool();
   }
   void TearDown() override {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kFirstStartHintKey, kFirstStartHintValue);
     Tarnel::call("DllUnregisterServer");
     unregisterCompanions();
     DeleteFileW(log_.c_str());
@@ -157,22 +172,55 @@ class AddinInWordhost : public ::testing::Test {
   std::wstring bars_;
 };
 
-TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwnedByWord) {
+// The stand-in as Word 2003 and as a ribbon-era Word.
+class AddinInEitherWord : public AddinInWordhost, public ::testing::WithParamInterface<Mode> {
+ protected:
+  // A user's click on the add-in's "ZombTerm" or "ZbGlyphor": on the bar in Word 2003,
+  // on the add-in's tab in a ribbon-era Word.
+  void press(IDispatch* app, const wchar_t* button) {
+    if (!GetParam().ribbon) {
+      EXPECT_EQ(intCall(app, L"ClickControl", argList(Variant::fromString(button))), 1);
+      return;
+    }
+    Variant ignored;
+    EXPECT_EQ(invokeByName(app, L"ClickRibbonControl", DISPATCH_METHOD, argList(Variant::fromString(button)), &ignored),
+              S_OK);
+  }
+  std::wstring picture(const wchar_t* name) const {
+    return winePath(PICTURE_DIR) + L"\\" + name + (GetParam().ribbon ? L"-ribbon" : L"") +
+           (sizeof(void*) == 8 ? L"" : L"-32") + L".bmp";
+  }
+};
+
+TEST_P(AddinInEitherWord, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwnedByWord) {
+  const bool ribbon = GetParam().ribbon;
   Host host;
   std::optional<InfoBoxWatcher> hints;
   hints.emplace(0);  // replaced as soon as the host's process id is known
-  startHost(bars_, host);
+  startHost(bars_, host, GetParam());
   if (HasFatalFailure()) return;
   hints.emplace(host.processId);
-  ASSERT_TRUE(hints->waitFor(1, 15000)) << "no hint on the first start";
-  EXPECT_EQ(hints->texts()[0], kHintText);
+  if (!ribbon) {
+    ASSERT_TRUE(hints->waitFor(1, 15000)) << "no hint on the first start";
+    EXPECT_EQ(hints->texts()[0], kHintText);
+  }
   ASSERT_TRUE(waitUntilConnected(host.app.get()));
-  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump));
+  const std::string dump = dumpOf(host.app.get());
+  EXPECT_THAT(dump, HasSubstr(kFullBarDump)) << "the bar, in Word 2003 and on the ribbon's Add-Ins tab";
+  if (ribbon) {
+    EXPECT_THAT(dump, HasSubstr(R"("tabs":[{"id":"PendrixTab","label":"Pendrix","groups":[{"id":"PendrixFormeln",)"));
+    EXPECT_THAT(dump, HasSubstr(R"("onAction":"OnZombTerm","picture":"32x32"})"));
+    EXPECT_THAT(dump, HasSubstr(R"("onAction":"OnZbGlyphor","picture":"16x16"})"));
+    EXPECT_FALSE(hints->waitFor(1, 1500)) << "the hint came over a ribbon";
+  } else {
+    EXPECT_THAT(dump, HasSubstr(R"("ribbon":[])")) << "Word 2003 asked for a ribbon";
+  }
   const HWND word = windowOf(host.processId, L"OpusApp");
   ASSERT_NE(word, nullptr);
+  if (ribbon) EXPECT_TRUE(pendrix::testing::saveWindowPicture(word, picture(L"addin-word-with-tab")));
 
   // The term button: the assistant gets Word, Word's window, the cursor, in order.
-  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  press(host.app.get(), L"ZombTerm");
   std::vector<DWORD> assistants = stubProcesses(log_);
   ASSERT_EQ(assistants.size(), 1u);
   EXPECT_THAT(callsOf(log_, assistants[0]),
@@ -181,13 +229,12 @@ TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwne
   const HWND first = waitForWindow(assistants[0], L"PendrixAssistantStub");
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GetWindow(first, GW_OWNER), word);
-  // The screen: Word's window with its bar, the assistant over it.
+  // The screen: Word's window with its bar or tab, the assistant over it.
   Sleep(300);
-  const wchar_t* picture = sizeof(void*) == 8 ? L"\\addin-assistant-over-host.bmp" : L"\\addin-assistant-over-host-32.bmp";
-  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + picture));
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), picture(L"addin-assistant-over-host")));
 
   // A second click replaces the first assistant, whose process ends.
-  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  press(host.app.get(), L"ZombTerm");
   assistants = stubProcesses(log_);
   ASSERT_EQ(assistants.size(), 2u);
   EXPECT_NE(assistants[1], assistants[0]);
@@ -195,7 +242,7 @@ TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwne
   EXPECT_EQ(callsOf(log_, assistants[0]).back(), L"Released");
 
   // The symbol button: the symbol tool's window, owned by Word's.
-  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZbGlyphor"))), 1);
+  press(host.app.get(), L"ZbGlyphor");
   const HWND symbols = waitForWindow(0, nullptr, L"Symbole");
   ASSERT_NE(symbols, nullptr);
   EXPECT_EQ(GetWindow(symbols, GW_OWNER), word);
@@ -205,22 +252,22 @@ TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwne
   quitHost(host);
   EXPECT_TRUE(processEnds(assistants[1], 15000)) << "closing Word lets go of the assistant";
   EXPECT_TRUE(processEnds(symbolProcess, 15000)) << "closing Word lets go of the symbol tool";
-  EXPECT_EQ(hints->texts().size(), 1u) << "the hint came once";
+  EXPECT_EQ(hints->texts().size(), ribbon ? 0u : 1u) << "the hint came once, and only without a ribbon";
 }
 
-TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) {
+TEST_P(AddinInEitherWord, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) {
   {
     // The first start, only to have Word keep the bar.
     Host host;
-    startHost(bars_, host);
+    startHost(bars_, host, GetParam());
     if (HasFatalFailure()) return;
     InfoBoxWatcher hints(host.processId);
-    ASSERT_TRUE(hints.waitFor(1, 15000));
+    if (!GetParam().ribbon) ASSERT_TRUE(hints.waitFor(1, 15000));
     ASSERT_TRUE(waitUntilConnected(host.app.get()));
     quitHost(host);
   }
   Host host;
-  startHost(bars_, host);
+  startHost(bars_, host, GetParam());
   if (HasFatalFailure()) return;
   InfoBoxWatcher hints(host.processId);
   ASSERT_TRUE(waitUntilConnected(host.app.get()));
@@ -230,11 +277,36 @@ TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) 
   Variant ignored;
   EXPECT_EQ(invokeByName(host.app.get(), L"UnloadAddin", DISPATCH_METHOD, argList(Variant::fromString(kProgId)), &ignored),
             S_OK);
-  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(R"("commandBars":[])"));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(R"("commandBars":[],"ribbon":[])")) << "the bar and the tab went";
   EXPECT_EQ(intCall(host.app.get(), L"ConnectedSinks"), 0);
   quitHost(host);
 }
 
+INSTANTIATE_TEST_SUITE_P(Words, AddinInEitherWord, ::testing::Values(kMenus, kRibbon),
+                         [](const ::testing::TestParamInfo<Mode>& info) { return std::string(info.param.name); });
+
+// A school network resets Word's template at every logon: the bar is new at the next
+// start, but the user has seen the hint and is not asked again.
+TEST_F(AddinInWordhost, TheHintComesOncePerUserWhenWordForgetsItsBars) {
+  {
+    Host host;
+    startHost(bars_, host);
+    if (HasFatalFailure()) return;
+    InfoBoxWatcher hints(host.processId);
+    ASSERT_TRUE(hints.waitFor(1, 15000)) << "no hint on the first start";
+    ASSERT_TRUE(waitUntilConnected(host.app.get()));
+    quitHost(host);
+  }
+  ASSERT_TRUE(DeleteFileW(bars_.c_str())) << "Word kept no bars";
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher hints(host.processId);
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump)) << "the bar is built anew";
+  EXPECT_FALSE(hints.waitFor(1, 1500)) << "the hint came again";
+  quitHost(host);
+}
 
 #ifdef PENDRIX_EXE
 // The real assistant beside the add-in's build: its settings decide the list

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <olectl.h>
+
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -15,6 +17,7 @@
 #include "win32/office_interfaces.h"
 #include "win32/class_ids.h"
 #include "win32/com.h"
+#include "win32/late_binding.h"
 
 namespace pendrix::addin::testing {
 namespace {
@@ -175,6 +178,51 @@ TEST(AddinDispatch, ServesItsFiveMembersWithoutATypeLibrary) {
   CoFreeUnusedLibraries();
 }
 
+// Ribbon-era Word asks the add-in for IRibbonExtensibility and takes the tab for its
+// document ribbon; every other ribbon gets nothing. The callbacks the XML names are
+// found by name and answer S_OK whatever they cannot do (here Word is not connected).
+TEST(AddinRibbon, GivesWordItsTabAndAnswersTheCallbacksItNames) {
+  ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+  {
+    ComPtr<office::IRibbonExtensibility> ribbon;
+    ASSERT_EQ(CoCreateInstance(toClsid(kZombAddinId), nullptr, CLSCTX_INPROC_SERVER, office::kIidRibbonExtensibility,
+                               ribbon.putVoid()),
+              S_OK);
+    Bstr word(office::kWordRibbonId), excel(L"Microsoft.Excel.Workbook"), xml;
+    ASSERT_EQ(ribbon->GetCustomUI(word.get(), xml.put()), S_OK);
+    EXPECT_THAT(xml.str(), ::testing::StartsWith(L"<customUI xmlns=\"http://schemas.microsoft.com/office/2006/01/customui\""));
+    EXPECT_THAT(xml.str(), ::testing::HasSubstr(L"<tab id=\"PendrixTab\" label=\"Pendrix\">"));
+    for (const wchar_t* callback : {L"onAction=\"OnZombTerm\"", L"onAction=\"OnZbGlyphor\"", L"loadImage=\"LoadImage\""})
+      EXPECT_THAT(xml.str(), ::testing::HasSubstr(callback));
+    EXPECT_EQ(ribbon->GetCustomUI(excel.get(), xml.put()), S_OK);
+    EXPECT_EQ(xml.get(), nullptr) << "nothing for another ribbon";
+    EXPECT_EQ(ribbon->GetCustomUI(word.get(), nullptr), E_POINTER);
+
+    // The same object's IDispatch, as Word reaches the callbacks.
+    ComPtr<IDispatch> addin;
+    ASSERT_EQ(ribbon.as(IID_IDispatch, addin), S_OK);
+    for (const wchar_t* imageId : {L"ZombTerm", L"ZbGlyphor", L"Unbekannt"}) {
+      SCOPED_TRACE(::testing::PrintToString(std::wstring(imageId)));
+      Variant picture;
+      ASSERT_EQ(invokeByName(addin.get(), L"LoadImage", DISPATCH_METHOD, argList(Variant::fromString(imageId)), &picture),
+                S_OK);
+      ComPtr<IUnknown> asPicture;
+      const bool known = std::wstring(imageId) != L"Unbekannt";
+      EXPECT_EQ(picture.get()->vt, known ? VT_DISPATCH : VT_EMPTY);
+      if (known) EXPECT_EQ(picture.get()->pdispVal->QueryInterface(IID_IPictureDisp, asPicture.putVoid()), S_OK);
+    }
+    for (const wchar_t* callback : {L"OnZombTerm", L"OnZbGlyphor"}) {
+      SCOPED_TRACE(::testing::PrintToString(std::wstring(callback)));
+      Variant ignored;
+      EXPECT_EQ(invokeByName(addin.get(), callback, DISPATCH_METHOD, argList(Variant::fromDispatch(nullptr)), &ignored),
+                S_OK)
+          << "an add-in that fails in a callback makes Word report it";
+    }
+  }
+  Tarnel::call("DllUnregisterServer");
+  CoFreeUnusedLibraries();
+}
+
 // Office's add-in designer type library as far as the add-in uses it: the dual
 // IDTExtensibility2 with its five methods, written and registered for the test.
 constexpr GUID kDesignerLibrary = {0xAC0714F2, 0x3D04, 0x11D1, {0xAE, 0x7D, 0x00, 0xA0, 0xC9, 0x0F, 0x26, 0xF4}};
@@ -269,6 +317,11 @@ TEST(AddinDispatch, ComesFromTheDesignerTypeLibraryWhenItIsRegistered) {
   DISPID dispid = 0;
   EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), S_OK);
   EXPECT_EQ(dispid, 5);
+  // The ribbon's callbacks are not in the library, and are found all the same.
+  LPOLESTR callback = const_cast<LPOLESTR>(L"OnZombTerm");
+  EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &callback, 1, 0, &dispid), S_OK);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(addin->Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
   // Word's call through the type information reaches the add-in's own method.
   SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
   VARIANT argument;
