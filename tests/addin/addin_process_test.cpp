@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "addin_fixture.h"
 #include "first_start_hint.h"
@@ -434,9 +437,10 @@ TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInP
   quitHost(host);
 }
 
-// A first start asks about the list separator before the window shows. The window
-// then still opens in front of Word, its key input holding the keyboard: the program
-// was started by COM, not by Word, and must not leave the pupil typing into Word.
+// A first start asks about the list separator once its window is up and Word has made
+// itself its owner. Once answered, the window is in front of Word, its key input holding
+// the keyboard: the program was started by COM, not by Word, and must not leave the
+// pupil typing into Word.
 TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQuestions) {
   DeleteFileW(assistantSettings().c_str());
   Host host;
@@ -452,10 +456,11 @@ TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQu
   const HWND dialog = waitForAssistant(host.processId);
   ASSERT_NE(dialog, nullptr) << "the term button opened no assistant";
   UniqueProcess process = processOf(dialog);
-  const std::vector<std::wstring> texts = boxes.texts();
-  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
-                          [](const std::wstring& text) { return text.find(L"Listentrennzeichen") != std::wstring::npos; }))
-      << "the first start asked nothing";
+  EXPECT_TRUE(pendrix::testing::waitUntil([&] {
+    const std::vector<std::wstring> texts = boxes.texts();
+    return std::any_of(texts.begin(), texts.end(),
+                       [](const std::wstring& text) { return text.find(L"Listentrennzeichen") != std::wstring::npos; });
+  })) << "the first start asked nothing";
   EXPECT_TRUE(pendrix::testing::waitUntil([&] { return GetForegroundWindow() == dialog; }))
       << "in front: " << GetForegroundWindow() << ", the assistant " << dialog;
   GUITHREADINFO thread{sizeof thread};
@@ -480,6 +485,131 @@ TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQu
   quitHost(host);
   EXPECT_EQ(WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0) << "the assistant outlived Word";
 }
+// A call into the running Word made from a thread of its own, as Word's user makes it:
+// this thread stays free to look at the screen while Word waits in the call.
+class CallIntoWord {
+ public:
+  CallIntoWord(const wchar_t* member, std::wstring textArgument, long numberArgument)
+      : thread_([this, member, textArgument, numberArgument] {
+          CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+          {
+            const ComPtr<IDispatch> word = pendrix::testing::runningWord();
+            Variant ignored;
+            hr_ = word ? invokeByName(word.get(), member, DISPATCH_METHOD,
+                                      argList(textArgument.empty() ? Variant::fromI4(numberArgument)
+                                                                   : Variant::fromString(textArgument.c_str())),
+                                      &ignored)
+                       : E_UNEXPECTED;
+          }
+          CoUninitialize();
+          returned_ = true;
+        }) {}
+  ~CallIntoWord() { thread_.join(); }
+  bool returned() const { return returned_; }
+  HRESULT result() const { return hr_; }
+
+ private:
+  std::atomic<bool> returned_{false};
+  std::atomic<HRESULT> hr_{E_PENDING};
+  std::thread thread_;
+};
+
+// Whether `upper` lies above `lower` on the screen: earlier in the desktop's z-order.
+bool liesAbove(HWND upper, HWND lower) {
+  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+    if (window == upper) return true;
+    if (window == lower) return false;
+  }
+  return false;
+}
+
+// The message box of the assistant's process, captioned `caption`, once it shows.
+HWND waitForAssistantBox(const wchar_t* caption, DWORD notOf) {
+  HWND found = nullptr;
+  pendrix::testing::waitUntil([&] {
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", caption)) != nullptr;) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(box, &owner);
+      if (owner != notOf && IsWindowVisible(box)) found = box;
+    }
+    return found != nullptr;
+  }, std::chrono::seconds(30));
+  return found;
+}
+
+// While Word waits in a call into the assistant its window is frozen: a message of
+// the assistant shown then keeps Word waiting, perhaps hidden behind it. Both messages
+// that come up while Word calls (the first start's question about the list separator
+// while Word creates the assistant, the reader's "Formel zu komplex" while Word hands
+// over the field) are shown only once Word's calls have returned, owned by the
+// assistant's window, above Word.
+struct WaitingMessage {
+  const char* what;
+  bool firstStart;          // no settings yet: the list separator is asked
+  const wchar_t* field;     // the field double-clicked, or none for a click on ZombTerm
+  const wchar_t* caption;
+  const wchar_t* text;      // a part of the message
+  const wchar_t* picture;
+};
+void PrintTo(const WaitingMessage& message, std::ostream* out) { *out << message.what; }
+
+class AssistantMessagesWhileWordWaits : public AddinWithTheAssistant,
+                                        public ::testing::WithParamInterface<WaitingMessage> {};
+
+TEST_P(AssistantMessagesWhileWordWaits, ComeAfterWordsCallsHaveReturnedAboveWord) {
+  const WaitingMessage& message = GetParam();
+  if (message.firstStart) DeleteFileW(assistantSettings().c_str());
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher hints(host.processId);  // answers Word's own first-start hint
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  const HWND word = windowOf(host.processId, L"OpusApp");
+  ASSERT_NE(word, nullptr);
+  if (message.field) {
+    Variant ignored;
+    ASSERT_EQ(invokeByName(host.app.get(), L"InsertField", DISPATCH_METHOD, argList(Variant::fromString(message.field)),
+                           &ignored),
+              S_OK);
+  }
+
+  // Nobody answers a message: the click and the double click must return all the same.
+  std::optional<CallIntoWord> call;
+  if (message.field) {
+    call.emplace(L"DoubleClickField", L"", 1);
+  } else {
+    call.emplace(L"ClickControl", L"ZombTerm", 0);
+  }
+  const bool returned = pendrix::testing::waitUntil([&] { return call->returned(); }, std::chrono::seconds(40));
+  EXPECT_TRUE(returned) << "Word waits in its call while the assistant shows its message";
+  const HWND box = waitForAssistantBox(message.caption, host.processId);
+  ASSERT_NE(box, nullptr) << "no message";
+  EXPECT_THAT(dialogText(box), HasSubstr(message.text));
+  if (returned) {
+    EXPECT_EQ(call->result(), S_OK);
+    const HWND dialog = waitForAssistant(host.processId);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog) << "the message belongs to the assistant's window";
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), word);
+    EXPECT_TRUE(liesAbove(box, word)) << "the message lies behind Word";
+    Sleep(300);  // painted before the picture is taken
+    EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + message.picture));
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(pendrix::testing::waitUntil([&] { return call->returned(); }, std::chrono::seconds(40)));
+  if (const HWND dialog = waitForAssistant(host.processId)) PostMessageW(GetDlgItem(dialog, IDC_CANCEL), BM_CLICK, 0, 0);
+  call.reset();
+  quitHost(host);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Assistant, AssistantMessagesWhileWordWaits,
+    ::testing::Values(
+        WaitingMessage{"the_list_separator_at_the_first_start", true, nullptr, L"Info", L"Listentrennzeichen",
+                       L"\\addin-first-start-question-over-word.bmp"},
+        WaitingMessage{"a_field_too_complex", false, L"EQ \\r(2;\\r(2;\\r(2;9)))", L"Info", L"Formel zu komplex",
+                       L"\\addin-too-complex-over-word.bmp"}),
+    [](const ::testing::TestParamInfo<WaitingMessage>& info) { return std::string(info.param.what); });
 #endif  // PENDRIX_EXE
 
 }  // namespace
