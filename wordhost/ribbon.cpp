@@ -21,9 +21,11 @@ namespace {
 constexpr CLSID kDomDocument60 = {0x88D96A05, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
 constexpr CLSID kDomDocument30 = {0xF5078F32, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
 
-// The schema's lengths: names and texts up to 1024 characters, key tips up to 3.
+// The schema's lengths: every value at least one character; names and texts up to
+// 1024, a key tip up to 3, and in the schema of 2009 a supertip or description up to 4096.
 constexpr size_t kMaxText = 1024;
 constexpr size_t kMaxKeytip = 3;
+constexpr size_t kMaxLongText = 4096;
 
 // Word's customUI schema as far as the host reads it: for each element the attributes
 // it may carry and the elements it may hold. `shown` elements become the host's tabs,
@@ -119,6 +121,7 @@ class Reader {
   }
   bool element(IXMLDOMNode* node, Element& out);
   bool checkAttributes(const Element& element, const ElementRule& rule);
+  size_t maxLength(std::wstring_view attribute) const;
   bool checkIdentity(const Element& element);
   bool walk(IXMLDOMNode* node, const ElementRule& rule);
   bool readTab(const Element& tab);
@@ -184,17 +187,18 @@ bool Reader::element(IXMLDOMNode* node, Element& out) {
   return true;
 }
 
-bool isDelegate(std::wstring_view name) {
-  return name.starts_with(L"get") || name.starts_with(L"on") || name == L"loadImage";
+size_t Reader::maxLength(std::wstring_view attribute) const {
+  if (attribute == L"keytip") return kMaxKeytip;
+  const bool longText = attribute == L"supertip" || attribute == L"description";
+  return longText && namespace_ == office::kCustomUiNamespace2009 ? kMaxLongText : kMaxText;
 }
 
 bool Reader::checkAttributes(const Element& element, const ElementRule& rule) {
   for (const auto& [name, value] : element.attributes) {
     const std::string where = utf8(name) + " of <" + utf8(element.name) + ">";
     if (!contains(rule.attributes, name)) return fail("unknown attribute " + where);
-    const bool needsText = isDelegate(name) || name == L"image" || name == L"imageMso" || name.starts_with(L"id");
-    if (value.size() > (name == L"keytip" ? kMaxKeytip : kMaxText)) return fail(where + " is too long");
-    if (needsText && value.empty()) return fail(where + " is empty");
+    if (value.size() > maxLength(name)) return fail(where + " is too long");
+    if (value.empty()) return fail(where + " is empty");
     if (name == L"size" && value != L"normal" && value != L"large") return fail(where + " is neither normal nor large");
     const bool flag = name == L"visible" || name == L"enabled" || name == L"showLabel" || name == L"showImage" ||
                       name == L"startFromScratch";

@@ -379,10 +379,10 @@ class OtherBitness {
   bool registersClass() const { return keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), kView); }
   // What its regsvr32 /u removes; simulated, the shared keys stay for this DLL to remove.
   void unregister() {
-    if (real_) {
-      runRegsvr32(L"/u /s");
-      real_ = false;
-    }
+#ifdef TARNEL32_DLL
+    if (real_) runRegsvr32(L"/u /s");
+#endif
+    real_ = false;
     RegDeleteKeyExW(HKEY_CLASSES_ROOT, (classKey(kZombAddinKey) + L"\\InprocServer32").c_str(), kView, 0);
     RegDeleteKeyExW(HKEY_CLASSES_ROOT, classKey(kZombAddinKey).c_str(), kView, 0);
   }

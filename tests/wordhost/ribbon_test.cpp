@@ -74,6 +74,7 @@ TEST(CustomUi, ReadsTheTabsOfEitherSchema) {
 TEST(CustomUi, RefusesWhatWordRefuses) {
   const std::wstring ns = office::kCustomUiNamespace2006;
   const std::wstring longLabel(1025, L'x');
+  const std::wstring longSupertip(2000, L'x');
   const struct {
     const char* what;
     std::wstring xml;
@@ -91,6 +92,10 @@ TEST(CustomUi, RefusesWhatWordRefuses) {
       {"a size of its own", customUi(ns, L"<button id=\"A\" size=\"huge\"/>")},
       {"an empty callback", customUi(ns, L"<button id=\"A\" onAction=\"\"/>")},
       {"a label over 1024 characters", customUi(ns, L"<button id=\"A\" label=\"" + longLabel + L"\"/>")},
+      {"a supertip over 1024 characters in the schema of 2006",
+       customUi(ns, L"<button id=\"A\" supertip=\"" + longSupertip + L"\"/>")},
+      {"an empty label", customUi(ns, L"<button id=\"A\" label=\"\"/>")},
+      {"a key tip of four characters", customUi(ns, L"<button id=\"A\" keytip=\"ABCD\"/>")},
       {"text in a group", customUi(ns, L"Hallo<button id=\"A\"/>")},
       {"an element in a button", customUi(ns, L"<button id=\"A\"><button id=\"B\"/></button>")},
       {"a visible that is no boolean", customUi(ns, L"<button id=\"A\" visible=\"ja\"/>")},
@@ -101,6 +106,11 @@ TEST(CustomUi, RefusesWhatWordRefuses) {
     EXPECT_FALSE(read.ok());
     EXPECT_THAT(read.tabs, IsEmpty());
   }
+  // The schema of 2009 allows a supertip of up to 4096 characters.
+  const std::wstring supertip(4096, L'x');
+  EXPECT_TRUE(readCustomUi(customUi(office::kCustomUiNamespace2009, L"<button id=\"A\" supertip=\"" + supertip + L"\"/>")).ok());
+  EXPECT_FALSE(
+      readCustomUi(customUi(office::kCustomUiNamespace2009, L"<button id=\"A\" supertip=\"" + supertip + L"x\"/>")).ok());
 }
 
 // An add-in's callbacks: OnPress records the IRibbonControl it is handed, LoadImage and
