@@ -265,11 +265,10 @@ void HostWindow::ribbonGroups(std::vector<BandItem>& items, const std::wstring& 
         }
         if (row > 0) x += columnWidth + 4;
         const int right = std::max(x, groupLeft + textWidth(wideOf(group.label)) + 12);
-        BandItem label{BandItem::Kind::Tab, RECT{groupLeft, kTabRowHeight + kRibbonBodyHeight - kGroupLabelHeight - 2,
-                                                  right, kTabRowHeight + kRibbonBodyHeight - 2},
-                       wideOf(group.label)};
-        label.selected = true;  // marks a group's name: drawn, not clicked
-        items.push_back(std::move(label));
+        items.push_back(BandItem{BandItem::Kind::GroupName,
+                                 RECT{groupLeft, kTabRowHeight + kRibbonBodyHeight - kGroupLabelHeight - 2, right,
+                                      kTabRowHeight + kRibbonBodyHeight - 2},
+                                 wideOf(group.label)});
         x = right + 8;
       }
     }
@@ -324,7 +323,9 @@ void HostWindow::onBandClick(POINT point) {
     if (!PtInRect(&item.rect, point)) continue;
     switch (item.kind) {
       case BandItem::Kind::Tab:
-        if (item.rect.top < kTabRowHeight) chosenTab_ = item.text;  // a group's name is no tab
+        chosenTab_ = item.text;
+        break;
+      case BandItem::Kind::GroupName:
         break;
       case BandItem::Kind::BarButton:
         clickButton(state_, item.barId, item.buttonId);
@@ -379,14 +380,13 @@ void HostWindow::paintBand(HDC dc) {
   for (const BandItem& item : items) {
     RECT rect = item.rect;
     switch (item.kind) {
+      case BandItem::Kind::GroupName:  // with the line that ends the group
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, item.text.c_str(), -1, &rect, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
+        MoveToEx(dc, rect.right + 3, kTabRowHeight + 6, nullptr);
+        LineTo(dc, rect.right + 3, kTabRowHeight + kRibbonBodyHeight - 6);
+        break;
       case BandItem::Kind::Tab:
-        if (rect.top >= kTabRowHeight) {  // a group's name, with the line that ends the group
-          SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-          DrawTextW(dc, item.text.c_str(), -1, &rect, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
-          MoveToEx(dc, rect.right + 3, kTabRowHeight + 6, nullptr);
-          LineTo(dc, rect.right + 3, kTabRowHeight + kRibbonBodyHeight - 6);
-          continue;
-        }
         if (item.selected) {
           FillRect(dc, &rect, GetSysColorBrush(COLOR_WINDOW));
           DrawEdge(dc, &rect, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT);
@@ -423,7 +423,7 @@ void HostWindow::updateTips(const std::vector<BandItem>& items) {
   if (!tooltip_) return;
   std::vector<std::pair<RECT, std::wstring>> tips;
   for (const BandItem& item : items)
-    if (item.kind != BandItem::Kind::Tab && !item.tip.empty()) tips.emplace_back(item.rect, item.tip);
+    if (!item.tip.empty()) tips.emplace_back(item.rect, item.tip);
   const auto same = [](const std::pair<RECT, std::wstring>& a, const std::pair<RECT, std::wstring>& b) {
     return EqualRect(&a.first, &b.first) && a.second == b.second;
   };

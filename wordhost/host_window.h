@@ -60,10 +60,10 @@ class HostWindow {
     size_t position;
     RECT rect;
   };
-  // A clickable part of the band above the document: a tab, a command-bar button or
-  // a ribbon button.
+  // A part of the band above the document: a tab, a group's name, a command-bar
+  // button or a ribbon button.
   struct BandItem {
-    enum class Kind { Tab, BarButton, RibbonButton } kind;
+    enum class Kind { Tab, GroupName, BarButton, RibbonButton } kind;
     RECT rect;
     std::wstring text;
     std::wstring tip;
