@@ -210,6 +210,7 @@ BOOL CPendrixDlg::onInitDialog() {
   resetSolutionDisplay(display_);
   SetFocus(keyInput_.window());
   PostMessageW(hwnd_, kWmComeToFront, 0, 0);
+  CPendrixApp::instance().showMessagesForLater(hwnd_);  // the first start's question
   return TRUE;
 }
 
@@ -400,7 +401,9 @@ void CPendrixDlg::loadField() {
     PostMessageW(hwnd_, kWmReportDeferredFailure, 0, 0);
     return;
   }
-  loadWordField(code, grid_, settings_, notifier_);
+  // Its messages ("Formel zu komplex") wait until Word's calls have returned.
+  loadWordField(code, grid_, settings_, CPendrixApp::instance().messagesForLater());
+  CPendrixApp::instance().showMessagesForLater(hwnd_);
   redrawPreview();
 }
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/handles.h"
 #include "win32/late_binding.h"
 
@@ -236,8 +236,8 @@ WordOutcome WordHolder::invoke(DISPID id, WORD kind, std::span<const VARIANT> ar
     std::array<VARIANT, kMaxArguments> reversed{};
     for (size_t i = 0; i < args.size(); ++i) reversed[args.size() - 1 - i] = args[i];
     ExceptionInfo exception;
-    const HRESULT hr = invokeDispid(object_, id, kind, args.empty() ? nullptr : reversed.data(),
-                                    static_cast<UINT>(args.size()), result, &exception);
+    const HRESULT hr = invokeDispidPatiently(object_, id, kind, args.empty() ? nullptr : reversed.data(),
+                                             static_cast<UINT>(args.size()), result, &exception);
     return outcomeOf(hr, exception);
   } catch (...) {
     return unexpectedFailure();

@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "resources/resource.h"
 #include "support/document_dump.h"

@@ -102,6 +102,8 @@ class Faults : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(word_.app()) << "the stand-in is gone";
     word_.newDocument();
+    // Each test meets the add-in as a user who never saw its first-start hint.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Pendrix\\Tarnel", L"HinweisGezeigt");
   }
   // The stand-in's counters come back to where they were once a session is over.
   void expectCountsBackTo(long objects, long sinks) {
@@ -386,6 +388,59 @@ TEST_F(Faults, AnotherWordsWindowInFrontIsNotTakenForWord) {
   const UniqueProcess process = processOf(opened);
   EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
   EXPECT_TRUE(processEnds(process)) << "unloading the add-in lets go of the assistant";
+}
+
+// Word busy while a writing command runs (a dialog of its own open): the assistant
+// calls again for up to ten seconds, its window answering meanwhile. A short spell
+// passes unnoticed; a longer one ends the command with the failure, the formula stays,
+// and the next command writes it.
+TEST_F(Faults, AWritingCommandWaitsOutABusyWordAndReportsALongerSpell) {
+  const long objects = word_.count(L"LiveObjects");
+  Assistant assistant;
+  assistant.start(word_);
+  if (HasFatalFailure()) return;
+  assistant.type(L"x^2");
+  const auto busyFor = [&](long milliseconds) {
+    return invoke(word_.app(), L"Busy", DISPATCH_METHOD, argList(Variant::fromI4(milliseconds))).hr;
+  };
+  const auto wordAnswers = [&] { return invoke(word_.app(), L"Name", DISPATCH_PROPERTYGET).hr == S_OK; };
+
+  // The window is asked from beside while the command runs; the click returns once
+  // the command has ended.
+  ASSERT_EQ(busyFor(3000), S_OK);
+  std::atomic<bool> commandEnded{false};
+  std::atomic<int> asked{0}, unanswered{0};
+  std::thread probe([&] {
+    while (!commandEnded) {
+      DWORD_PTR ignored = 0;
+      ++asked;
+      if (!SendMessageTimeoutW(assistant.dialog(), WM_NULL, 0, 0, SMTO_NORMAL, 3000, &ignored)) ++unanswered;
+      Sleep(100);
+    }
+  });
+  assistant.clickAndWait(IDC_INSERT);
+  commandEnded = true;
+  probe.join();
+  EXPECT_GT(asked.load(), 5) << "the command did not wait for Word";
+  EXPECT_EQ(unanswered.load(), 0) << "the assistant's window did not answer while it waited for Word";
+  EXPECT_EQ(fieldCodes(word_.dump()), " EQ x\\s\\up5(2) |");
+  EXPECT_NE(word_.callLog().find("Busy.Refused"), std::string::npos) << "Word was never busy for the assistant";
+  EXPECT_EQ(findTopWindow({0, L"#32770", L"Pendrix"}), nullptr) << "a short spell was reported";
+
+  word_.newDocument();
+  ASSERT_EQ(busyFor(13000), S_OK);
+  assistant.click(IDC_INSERT);
+  EXPECT_EQ(assistant.answerMessageBox(L"Pendrix"), kNoText) << "the long spell was not reported";
+  ASSERT_TRUE(waitUntil(wordAnswers, std::chrono::seconds(20))) << "the spell did not end";
+  EXPECT_EQ(fieldCodes(word_.dump()), "") << "written into a busy Word";
+  assistant.clickAndWait(IDC_INSERT);
+  EXPECT_EQ(fieldCodes(word_.dump()), " EQ x\\s\\up5(2) |") << "the formula was lost";
+  EXPECT_NE(word_.dump().find("\"showFieldCodes\":false"), std::string::npos) << "left in the code view";
+
+  assistant.click(IDC_OK);
+  EXPECT_EQ(assistant.waitForEnd(), 0);
+  assistant.release();
+  expectCountsBackTo(objects, 0);
 }
 
 // Word killed under two open assistants, one held by this test, one by the add-in

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "addin/registration.h"
 #include "resources/resource.h"
 #include "session/registration_win32.h"

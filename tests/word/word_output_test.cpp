@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "formula/editing_helpers.h"
 #include "formula/eq_writer.h"

@@ -8,7 +8,7 @@
 
 
 #include "support/window_picture.h"
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "test_sink.h"
 #include "wordhost/host_window.h"

@@ -1,7 +1,8 @@
 #pragma once
-// The Office and Word interfaces the add-in and the Word stand-in meet on. Word
-// has no headers for these in MinGW, and the add-in designer's type library is not
-// installed, so they are declared here from their published IIDs and slot order.
+// The Office and Word interfaces, IIDs and DISPIDs that the assistant, the add-in
+// and the Word stand-in meet on. Word has no headers for these in MinGW, and the
+// add-in designer's type library is not installed, so they are declared here from
+// their published IIDs and slot order.
 
 #include <windows.h>
 #include <oaidl.h>
@@ -72,6 +73,37 @@ inline constexpr DISPID kDispidButtonId = 7;
 inline constexpr DISPID kDispidButtonType = 8;
 inline constexpr DISPID kDispidButtonDelete = 9;
 inline constexpr DISPID kDispidButtonExecute = 10;
+
+// The ribbon (Office 2007 and later). A COM add-in that offers one answers
+// IRibbonExtensibility, a dual interface whose one method, GetCustomUI (DISPID 1, the
+// first slot after IDispatch's), returns the customUI XML for a ribbon id; Office calls
+// it through the vtable once the add-in is connected. The XML names the add-in's
+// callbacks, which Office calls through the add-in's IDispatch by name: onAction with
+// the IRibbonControl of the control, loadImage with an image's name (the result an
+// IPictureDisp).
+inline constexpr IID kIidRibbonExtensibility = {
+    0x000C0396, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+struct IRibbonExtensibility : public IDispatch {
+  virtual HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) = 0;
+};
+
+inline constexpr DISPID kDispidGetCustomUI = 1;
+
+// IRibbonControl, dual: Id (1), Context (2, the window), Tag (3), all read-only.
+inline constexpr IID kIidRibbonControl = {
+    0x000C0395, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr DISPID kDispidRibbonControlId = 1;
+inline constexpr DISPID kDispidRibbonControlContext = 2;
+inline constexpr DISPID kDispidRibbonControlTag = 3;
+
+// Word's one ribbon id, and the two customUI namespaces (Office 2007, Office 2010 and later).
+inline constexpr wchar_t kWordRibbonId[] = L"Microsoft.Word.Document";
+inline constexpr wchar_t kCustomUiNamespace2006[] = L"http://schemas.microsoft.com/office/2006/01/customui";
+inline constexpr wchar_t kCustomUiNamespace2009[] = L"http://schemas.microsoft.com/office/2009/07/customui";
+
+// Office 2007 is version 12, the first with a ribbon; Word 2003 is 11.
+inline constexpr int kFirstRibbonVersion = 12;
 
 inline constexpr int kMsoBarFloating = 4;
 inline constexpr int kMsoControlButton = 1;
