@@ -81,6 +81,8 @@ register_build_tree() {  # BUILD_DIR
     /d "$(wine_path "$1/assistant/Pendrix.exe")" /f </dev/null >/dev/null 2>&1
   # The list separator decided, so the assistant asks nothing at its start.
   printf '[EINSTELLUNGEN]\r\nStrichpunkt=;\r\n' >"$1/assistant/Einstellung/WordZomb.ini"
+  # A user who never saw the add-in's first-start hint, also in a prefix used before.
+  "$wine64" reg delete 'HKCU\Software\Pendrix\Tarnel' /v HinweisGezeigt /f </dev/null >/dev/null 2>&1 || true
 }
 
 start_word() {  # BUILD_DIR BARS-FILE
