@@ -79,6 +79,19 @@ TEST_F(CliExercise, PrintsTheDrawnEquationAndItsSolution) {
   EXPECT_NE(content.find("PARAT__20=-1"), std::string::npos);
 }
 
+// 9(x+9)=9x+99L fitted at L is true for every x: the display says so rather than
+// showing the drawn x.
+TEST_F(CliExercise, AnEquationForEveryNumberSaysSo) {
+  const std::string shipped = std::string(PENDRIX_SOURCE_DIR) + "/assistant/exercises/files/Gleichungen mit Klammern.wrx";
+  ASSERT_EQ(run({"exercise", shipped, "9", "--seed", "4"}), 0) << err_.str();
+  EXPECT_EQ(rowText("row1"), "7(x+9)=7x+63 ");
+  EXPECT_EQ(value("display1009"), "alle x");
+  const fs::path settings = dir_ / "WordZomb.ini";
+  std::ofstream(settings) << "[EINSTELLUNGEN]\nStrichpunkt=;\nDezimalZeichen=,\n";
+  ASSERT_EQ(run({"exercise", file_, "1", "--seed", "1", "--settings", settings.string()}), 0) << err_.str();
+  EXPECT_NE(value("display1009").find(','), std::string::npos) << value("display1009");
+}
+
 TEST_F(CliExercise, MessagesAndUsageErrors) {
   ASSERT_EQ(run({"exercise", file_, "-1", "--seed", "3"}), 0);
   EXPECT_NE(out_.str().find("message: Bitte zuerst eine Aufgabe auswählen."), std::string::npos);
