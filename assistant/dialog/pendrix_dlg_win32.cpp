@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <ctime>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,13 @@ std::vector<std::u16string> findExerciseFiles(const std::u16string& folder) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return paths;
+}
+
+// The decimal symbol of the user's locale ("," on a German system).
+char16_t localeDecimalSymbol() {
+  wchar_t symbol[4] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, symbol, 4) <= 1) return u'.';
+  return static_cast<char16_t>(symbol[0]);
 }
 
 // Restores the previous cursor when a long command is done.
@@ -163,7 +171,10 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: onPaint(); return TRUE;
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(smallIcon_.get());
     case WM_CLOSE: onClose(); return TRUE;
-    case kWmReportDeferredFailure: report(std::exchange(deferredFailure_, WordOutcome{})); return TRUE;
+    case kWmReportDeferredFailure:
+      report(std::exchange(deferredFailure_, WordOutcome{}));
+      focusKeyInput();
+      return TRUE;
     case kWmComeToFront: comeToFront(); return TRUE;
     case WM_TIMER: onTimer(wParam); return TRUE;
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
@@ -201,6 +212,7 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL CPendrixDlg::onInitDialog() {
   backgroundBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  display_.setDecimalSymbol(settings_->decimalSymbol ? settings_->decimalSymbol : localeDecimalSymbol());
   addAboutItem();
   largeIcon_.reset(loadIcon(instance_, SM_CXICON, SM_CYICON));
   smallIcon_.reset(loadIcon(instance_, SM_CXSMICON, SM_CYSMICON));
@@ -304,9 +316,19 @@ void CPendrixDlg::onCommand(int id, int code) {
   for (const ComboControl& combo : kComboControls) {
     if (combo.id != id) continue;
     if (code == CBN_SELCHANGE) onComboSelection(id);
+    if (code == CBN_CLOSEUP) focusKeyInput();  // closed with or without a choice
     return;
   }
-  if (code != BN_CLICKED) return;
+  // An owner-drawn button reports the second of two quick clicks as a double click
+  // and sends no click for it; each click is one press.
+  if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return;
+  runCommand(id);
+  // Whatever the command showed (a popup closed without a choice, a message box),
+  // typing goes on without a click. A dialog that ended or hid takes no focus.
+  if (id != IDC_OK && id != IDCANCEL && id != IDOK) focusKeyInput();
+}
+
+void CPendrixDlg::runCommand(int id) {
   if (isFormulaButton(id)) return onFormulaButton(id);
   if (id >= IDM_FILE_FIRST && id <= IDM_FILE_LAST) return onChooseFile(id - IDM_FILE_FIRST);
   if (id >= IDM_EXERCISE_FIRST && id <= IDM_EXERCISE_LAST) return onChooseExercise(id - IDM_EXERCISE_FIRST + 1);
@@ -315,9 +337,14 @@ void CPendrixDlg::onCommand(int id, int code) {
   }
 }
 
+void CPendrixDlg::focusKeyInput() {
+  if (hwnd_ && IsWindowVisible(hwnd_)) keyInput_.clearAndFocus();
+}
+
 bool CPendrixDlg::onSystemCommand(WPARAM command, LPARAM character) {
   if ((command & 0xFFF0) == IDM_ABOUTBOX) {
     showAboutBox(instance_, hwnd_);
+    focusKeyInput();
     return true;
   }
   DefWindowProcW(hwnd_, WM_SYSCOMMAND, command, character);
@@ -329,7 +356,7 @@ bool CPendrixDlg::onSystemCommand(WPARAM command, LPARAM character) {
       return true;
     }
     redrawPreview();
-    keyInput_.clearAndFocus();
+    focusKeyInput();
   }
   return true;
 }
@@ -369,10 +396,11 @@ bool CPendrixDlg::onPreviewClick(LPARAM point, bool doubleClick) {
   layout_.setClick(grid_, at.x, at.y);
   redrawPreview();  // resolves the click into the cursor column
   if (doubleClick && isRootOpen(grid_.characterAtCursor())) {
-    if (const auto degree = askRootDegree(instance_, hwnd_)) editor_.setRootDegreeAtCursor(*degree);
+    if (const auto degree = askRootDegree(instance_, hwnd_, settings_->listSeparator))
+      editor_.setRootDegreeAtCursor(*degree);
     redrawPreview();
   }
-  SetFocus(keyInput_.window());
+  focusKeyInput();
   return true;
 }
 
@@ -392,7 +420,9 @@ void CPendrixDlg::onComboSelection(int id) {
       default: break;
     }
   }
-  SetFocus(keyInput_.window());
+  // Moving through the open list changes the selection too; the focus comes back
+  // when the list closes.
+  if (!SendDlgItemMessageW(hwnd_, id, CB_GETDROPPEDSTATE, 0, 0)) focusKeyInput();
 }
 
 HRESULT CPendrixDlg::setWordApplication(IDispatch* application) { return word_.setApplication(application); }
@@ -421,8 +451,15 @@ void CPendrixDlg::closeSession() {
   if (hwnd_) EndDialog(hwnd_, IDCANCEL);
 }
 
+// A Word that fails keeps the session: the formula stays, the user reads Word's
+// reason and can press OK again or cancel.
 void CPendrixDlg::onOk() {
-  word_.insertFormulaAndClose(generateEqCode(grid_, settings_.record()), settings_->raiseSize);
+  const WordOutcome written = word_.insertFormulaAndClose(generateEqCode(grid_, settings_.record()), settings_->raiseSize);
+  if (!written.ok()) {
+    report(written);
+    focusKeyInput();
+    return;
+  }
   word_.releaseDocumentAndApplication();
   returnToWord();
   EndDialog(hwnd_, IDOK);
@@ -487,6 +524,9 @@ void CPendrixDlg::onVaryDigits() {
 }
 
 void CPendrixDlg::onNewExercise() {
+  // Without an exercise chosen before, the command only says so.
+  std::optional<WaitCursor> wait;
+  if (exercise_.lastNumber() > 0) wait.emplace();
   exercise_.run(-1);
   keyInput_.clearAndFocus();
 }
@@ -539,6 +579,7 @@ void CPendrixDlg::onChooseFile(int index) {
 }
 
 void CPendrixDlg::onChooseExercise(int number) {
+  const WaitCursor wait;  // the exercise is drawn and checked
   menus_.chooseExercise(number);
   keyInput_.clearAndFocus();
 }
@@ -595,11 +636,11 @@ std::u16string CPendrixDlg::controlText(int id) const {
 }
 
 void CPendrixDlg::ControlDisplay::setValueText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION, wide(text));
+  SetDlgItemTextW(dialog_, IDC_SOLUTION, wide(withDecimalSymbol(text, decimalSymbol_)));
 }
 
 void CPendrixDlg::ControlDisplay::setStatusText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION_STATUS, wide(text));
+  SetDlgItemTextW(dialog_, IDC_SOLUTION_STATUS, wide(withDecimalSymbol(text, decimalSymbol_)));
 }
 
 void CPendrixDlg::DialogNotifier::showInfo(const std::u16string& caption, const std::u16string& text) {
