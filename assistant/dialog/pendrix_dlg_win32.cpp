@@ -452,10 +452,11 @@ void CPendrixDlg::closeSession() {
 }
 
 // A Word that fails keeps the session: the formula stays, the user reads Word's
-// reason and can press OK again or cancel.
+// reason and can press OK again or cancel. A Word that is gone leaves nothing to try
+// again with, and OK ends the session as before.
 void CPendrixDlg::onOk() {
   const WordOutcome written = word_.insertFormulaAndClose(generateEqCode(grid_, settings_.record()), settings_->raiseSize);
-  if (!written.ok()) {
+  if (!written.ok() && !wordIsGone()) {
     report(written);
     focusKeyInput();
     return;
@@ -479,8 +480,10 @@ void CPendrixDlg::onCancel() {
 // client, and no release will ever come to end a hidden assistant.
 bool CPendrixDlg::heldByLiveClient() const {
   if (!autoProxy_) return false;
-  return wordWindowHandle_ == 0 || IsWindow(windowFromI4(wordWindowHandle_));
+  return !wordIsGone();
 }
+
+bool CPendrixDlg::wordIsGone() const { return wordWindowHandle_ != 0 && !IsWindow(windowFromI4(wordWindowHandle_)); }
 
 void CPendrixDlg::onClose() {
   if (heldByLiveClient()) {

@@ -132,6 +132,8 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void returnToWord();
   void report(const WordOutcome& outcome);
   bool heldByLiveClient() const;
+  // Word's main window, handed over by the client, no longer exists.
+  bool wordIsGone() const;
   std::u16string controlText(int id) const;
 
   HINSTANCE instance_;
