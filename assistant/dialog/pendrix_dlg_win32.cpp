@@ -24,6 +24,9 @@ constexpr wchar_t kProgramName[] = L"Pendrix";
 constexpr UINT kWmReportDeferredFailure = WM_APP + 1;
 // Posted during the set-up, so it comes once the window shows.
 constexpr UINT kWmComeToFront = WM_APP + 2;
+// Posted when a combo box's list closes: the combo box selects its text after
+// telling, and a focus taken away before that would leave the selection drawn.
+constexpr UINT kWmFocusKeyInput = WM_APP + 3;
 // The tooltips are made once the dialog has painted: two dozen tooltip windows
 // made during the set-up would keep the window from showing for tens of
 // milliseconds, and nobody points at a button in the first instant.
@@ -176,6 +179,7 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       focusKeyInput();
       return TRUE;
     case kWmComeToFront: comeToFront(); return TRUE;
+    case kWmFocusKeyInput: focusKeyInput(); return TRUE;
     case WM_TIMER: onTimer(wParam); return TRUE;
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
     case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
@@ -316,7 +320,7 @@ void CPendrixDlg::onCommand(int id, int code) {
   for (const ComboControl& combo : kComboControls) {
     if (combo.id != id) continue;
     if (code == CBN_SELCHANGE) onComboSelection(id);
-    if (code == CBN_CLOSEUP) focusKeyInput();  // closed with or without a choice
+    if (code == CBN_CLOSEUP) PostMessageW(hwnd_, kWmFocusKeyInput, 0, 0);  // closed with or without a choice
     return;
   }
   // An owner-drawn button reports the second of two quick clicks as a double click
