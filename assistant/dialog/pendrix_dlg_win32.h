@@ -49,10 +49,12 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void closeSession() override;
 
  private:
-  // The two displays of the exercise area, over their static controls.
+  // The two displays of the exercise area, over their static controls; their numbers
+  // show the user's decimal symbol.
   class ControlDisplay final : public SolutionDisplay {
    public:
     explicit ControlDisplay(const HWND& dialog) : dialog_(dialog) {}
+    void setDecimalSymbol(char16_t symbol) { decimalSymbol_ = symbol; }
     void setValueText(const std::u16string& text) override;
     void setStatusText(const std::u16string& text) override;
 
@@ -60,6 +62,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
     void show(int id, const std::u16string& text, std::optional<std::u16string>& shown);
 
     const HWND& dialog_;
+    char16_t decimalSymbol_ = u'.';
     std::optional<std::u16string> value_;
     std::optional<std::u16string> status_;
   };
@@ -91,6 +94,9 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
 
   // Messages.
   void onCommand(int id, int code);
+  void runCommand(int id);
+  // After every command: typing goes to the key-input edit again.
+  void focusKeyInput();
   bool onSystemCommand(WPARAM command, LPARAM character);
   void onPaint();
   void onTimer(UINT_PTR id);
@@ -131,6 +137,8 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void returnToWord();
   void report(const WordOutcome& outcome);
   bool heldByLiveClient() const;
+  // Word's main window, handed over by the client, no longer exists.
+  bool wordIsGone() const;
   std::u16string controlText(int id) const;
 
   HINSTANCE instance_;

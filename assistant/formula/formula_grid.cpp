@@ -158,10 +158,10 @@ void FormulaGrid::insertIntoFractionRow(char16_t c, int row, int column) {
   setCell(other, last, u' ', kFillerCell);
 }
 
-void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
-  if (length_ >= kMaxColumns) return;
+bool FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
+  if (length_ >= kMaxColumns) return false;
   const int n = row == -1 ? cursorRow_ : row;
-  if (n < 0 || n >= kRows) return;
+  if (n < 0 || n >= kRows) return false;
   const int a = std::clamp(cursorColumn_, 0, length_);
 
   // Root inheritance from the neighbours in the same row.
@@ -178,7 +178,7 @@ void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
 
   if (n == ROW_MAIN) {
     // A main-line character cannot stand under a numerator's or denominator's root.
-    if (rowInsideRoot(ROW_UPPER, a) || rowInsideRoot(ROW_LOWER, a)) return;
+    if (rowInsideRoot(ROW_UPPER, a) || rowInsideRoot(ROW_LOWER, a)) return false;
     if (a < length_ && chars_[ROW_MAIN][a] != GAP) shiftColumnsRight(a);
     setCell(ROW_MAIN, a, c, kTextCell);
     setCell(ROW_UPPER, a, u'i', kEmptyCell);
@@ -192,6 +192,7 @@ void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
   cursorColumn_ = a + 1;
   length_ = std::max(length_, cursorColumn_);
   pairRoots();
+  return true;
 }
 
 // Each open gets its close; the outermost root of a nest is tall when its radicand

@@ -51,8 +51,10 @@ class FormulaGrid {
   // --- editing operations -------------------------------------------------
   void clear();
   // Only CELL_SUBSCRIPT, CELL_SUPERSCRIPT, CELL_UNDER_TALL_ROOT and CELL_UNDER_ROOT of
-  // `cellFlags` are taken; row -1 means the cursor row.
-  void insertCharacter(char16_t c, uint16_t cellFlags = 0, int row = -1);
+  // `cellFlags` are taken; row -1 means the cursor row. False when the grid refused
+  // the character (full, or the main line under a numerator's or denominator's root)
+  // and nothing changed.
+  bool insertCharacter(char16_t c, uint16_t cellFlags = 0, int row = -1);
   void insertBlankColumn();
   // Returns true when the deleted character was a space (the dialog then leaves the
   // solution display alone).

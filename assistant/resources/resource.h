@@ -44,6 +44,7 @@
 
 // Controls of the root-degree dialog
 #define IDC_ROOT_DEGREE 1001
+#define IDC_ROOT_DEGREE_PROMPT 1002  // the question, or the hint for a refused degree
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
