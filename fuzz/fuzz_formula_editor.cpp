@@ -1,9 +1,9 @@
 // Key sequences on the formula editor, as the dialog hands them over: typed
 // characters, cursor and delete keys, formula buttons, Alt keys and root degrees. The
 // grid must keep its shape after every step; its roots stay balanced, and paired after
-// every step that is not a deletion, until a root marker is typed as a character
-// (every character goes into the grid as it is, U+00E5 to U+00E8 too). Term
-// extraction and the EQ code must cope with whatever the keys made.
+// every step that is not a deletion. A typed grid code (a root mark, a control
+// character) changes nothing. Term extraction and the EQ code must cope with whatever
+// the keys made.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -69,12 +69,10 @@ constexpr int kButtons[] = {pendrix::kButtonRoot,        pendrix::kButtonCubeRoo
   std::abort();
 }
 
-// The grid's shape after every step that changed a cell, and its roots until a
-// marker was typed as a character.
-void checkGrid(const pendrix::FormulaGrid& grid, bool paired, bool markerTyped, size_t step) {
+// The grid's shape and its roots after every step that changed a cell.
+void checkGrid(const pendrix::FormulaGrid& grid, bool paired, size_t step) {
   const std::string shape = pendrix::testing::gridShapeBreach(grid);
   if (!shape.empty()) breach(shape, grid, step);
-  if (markerTyped) return;
   const std::string roots = pendrix::testing::rootsBreach(grid);
   if (!roots.empty()) breach(roots, grid, step);
   const std::string pairing = paired ? pendrix::testing::rootPairingBreach(grid) : std::string();
@@ -87,14 +85,12 @@ void checkGrid(const pendrix::FormulaGrid& grid, bool paired, bool markerTyped, 
 // argument in the rest.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pendrix::testing::Editing e;
-  bool pairedNow = true, markerTyped = false;
-  checkGrid(e.grid, pairedNow, markerTyped, 0);
+  bool pairedNow = true;
+  checkGrid(e.grid, pairedNow, 0);
   fuzzcheck::Cells before = cellsOf(e.grid);
   for (size_t i = 0; i + 1 < size; i += 2) {
     const uint8_t op = data[i] >> 5, low = data[i] & 0x1F, arg = data[i + 1];
     const char16_t typed = op <= 1 ? kTyped[arg % (std::size(kTyped) - 1)] : static_cast<char16_t>(low << 8 | arg);
-    // Once a marker went in as a typed character, the root rules are the user's.
-    if (op <= 2 && typed >= pendrix::ROOT_OPEN && typed <= pendrix::TALL_ROOT_CLOSE) markerTyped = true;
     bool deletion = false, degree = false;
     switch (op) {
       case 0:
@@ -118,13 +114,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
     fuzzcheck::Cells after = cellsOf(e.grid);
+    if (op <= 2 && pendrix::isGridCode(typed) && !sameCells(after, before))
+      breach("a typed grid code went in", e.grid, i / 2);
     if (sameCells(after, before)) {
       // Only the cursor moved, if anything: every other check would find what it found.
       const std::string cursor = pendrix::testing::cursorBreach(e.grid);
       if (!cursor.empty()) breach(cursor, e.grid, i / 2);
     } else {
       if (!degree) pairedNow = !deletion;
-      checkGrid(e.grid, pairedNow, markerTyped, i / 2);
+      checkGrid(e.grid, pairedNow, i / 2);
       before = std::move(after);
     }
     if (i % 32 == 0) {
