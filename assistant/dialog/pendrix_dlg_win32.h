@@ -100,6 +100,8 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   bool onSystemCommand(WPARAM command, LPARAM character);
   void onPaint();
   void onTimer(UINT_PTR id);
+  void finishSetUp();
+  void ensureExerciseMenus();
   void comeToFront();
   void onKeyDown(WPARAM key);
   bool onPreviewClick(LPARAM point, bool doubleClick);
@@ -171,6 +173,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   ExerciseCommand exercise_;
   std::unique_ptr<ProfileStore> exerciseStore_;
   ExerciseMenus menus_;
+  bool exerciseMenusBuilt_ = false;
   std::vector<UniqueBitmap> menuPictures_;  // 140, then 141 to 167
   const CExerciseMenu* activeMenu_ = nullptr;
   size_t exerciseItems_ = 0;
