@@ -257,7 +257,9 @@ TEST_F(ExerciseMenus, OwnAndSchoolFilesAreListedWithTheShippedOnes) {
   HWND dialog = nullptr;
   startStandalone(process, dialog);
   if (HasFatalFailure()) return;
-  EXPECT_TRUE(std::filesystem::is_directory(userFolder())) << "the user's folder is made on first use";
+  // Made with the exercise menus, once the dialog has painted.
+  EXPECT_TRUE(waitUntil([] { return std::filesystem::is_directory(userFolder()); }))
+      << "the user's folder is made at the first start";
   end(process, dialog);
 
   std::ofstream(userFolder() / L"Eigene Übungen.wrx", std::ios::binary)
