@@ -28,10 +28,12 @@ constexpr UINT kWmComeToFront = WM_APP + 2;
 // Posted when a combo box's list closes: the combo box selects its text after
 // telling, and a focus taken away before that would leave the selection drawn.
 constexpr UINT kWmFocusKeyInput = WM_APP + 3;
-// The tooltips are made once the dialog has painted: two dozen tooltip windows
-// made during the set-up would keep the window from showing for tens of
-// milliseconds, and nobody points at a button in the first instant.
-constexpr UINT_PTR kTooltipTimer = 1;
+// The tooltips and the exercise menus are made once the dialog has painted: two
+// dozen tooltip windows, the exercise folders and files and the menus' pictures
+// would keep the window from showing for tens of milliseconds, and nobody points at
+// a button or opens a menu in the first instant. A command that needs the menus
+// earlier makes them first.
+constexpr UINT_PTR kDeferredSetUpTimer = 1;
 
 // Keys that the key-input edit forwards and the formula editor understands.
 bool editorKeyOf(WPARAM key, EditorKey& out) {
@@ -124,8 +126,6 @@ CPendrixDlg::CPendrixDlg(HINSTANCE instance, Settings& settings, std::u16string 
       exerciseStore_(makeWin32ProfileStore()),
       menus_(*exerciseStore_, settings_, exercise_, notifier_) {
   signs_ = loadPreviewSigns(instance_);
-  for (int id = IDB_MENU_FILE; id <= IDB_MENU_EXERCISE_MORE; ++id)
-    menuPictures_.emplace_back(static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 CPendrixDlg::~CPendrixDlg() {
@@ -218,11 +218,10 @@ BOOL CPendrixDlg::onInitDialog() {
 
   SetMenu(hwnd_, nullptr);
   exerciseMenu_.reset(LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_EXERCISE_MENU)));
-  buildExerciseFileMenu();
   setUpButtons();
   setUpComboBoxes();
   // A timer message comes after the first paint.
-  if (!SetTimer(hwnd_, kTooltipTimer, USER_TIMER_MINIMUM, nullptr)) setUpTooltips();
+  if (!SetTimer(hwnd_, kDeferredSetUpTimer, USER_TIMER_MINIMUM, nullptr)) finishSetUp();
   resetSolutionDisplay(display_);
   SetFocus(keyInput_.window());
   PostMessageW(hwnd_, kWmComeToFront, 0, 0);
@@ -295,9 +294,22 @@ void CPendrixDlg::setUpTooltips() {
 }
 
 void CPendrixDlg::onTimer(UINT_PTR id) {
-  if (id != kTooltipTimer) return;
-  KillTimer(hwnd_, kTooltipTimer);
+  if (id != kDeferredSetUpTimer) return;
+  KillTimer(hwnd_, kDeferredSetUpTimer);
+  finishSetUp();
+}
+
+void CPendrixDlg::finishSetUp() {
   setUpTooltips();
+  ensureExerciseMenus();
+}
+
+void CPendrixDlg::ensureExerciseMenus() {
+  if (exerciseMenusBuilt_) return;
+  exerciseMenusBuilt_ = true;
+  for (int id = IDB_MENU_FILE; id <= IDB_MENU_EXERCISE_MORE; ++id)
+    menuPictures_.emplace_back(static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
+  buildExerciseFileMenu();
 }
 
 void CPendrixDlg::onCommand(int id, int code) {
@@ -521,6 +533,7 @@ void CPendrixDlg::onVaryDigits() {
 }
 
 void CPendrixDlg::onNewExercise() {
+  ensureExerciseMenus();
   // Without an exercise chosen before, the command only says so.
   std::optional<WaitCursor> wait;
   if (exercise_.lastNumber() > 0) wait.emplace();
@@ -542,6 +555,7 @@ void CPendrixDlg::buildExerciseFileMenu() {
 }
 
 void CPendrixDlg::onExerciseFileMenu() {
+  ensureExerciseMenus();
   const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_FILES);
   if (!popup) return;
   CExerciseMenu menu(popup);
@@ -556,6 +570,7 @@ void CPendrixDlg::onExerciseFileMenu() {
 // A file from the file menu, or the current one for "ATyp" (-1): its exercises
 // become the exercise menu, which opens at once.
 void CPendrixDlg::onChooseFile(int index) {
+  ensureExerciseMenus();
   if (!menus_.chooseFile(index)) return;
   const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_EXERCISES);
   if (!popup) return;
@@ -576,6 +591,7 @@ void CPendrixDlg::onChooseFile(int index) {
 }
 
 void CPendrixDlg::onChooseExercise(int number) {
+  ensureExerciseMenus();
   const WaitCursor wait;  // the exercise is drawn and checked
   menus_.chooseExercise(number);
   keyInput_.clearAndFocus();
@@ -632,12 +648,19 @@ std::u16string CPendrixDlg::controlText(int id) const {
   return fromWide(text.data(), static_cast<size_t>(length));
 }
 
+// Most keys reset the displays to what they already show; a control's text is set
+// only when it changes, as every setting costs a repaint.
 void CPendrixDlg::ControlDisplay::setValueText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION, wide(withDecimalSymbol(text, decimalSymbol_)));
+  show(IDC_SOLUTION, withDecimalSymbol(text, decimalSymbol_), value_);
 }
 
 void CPendrixDlg::ControlDisplay::setStatusText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION_STATUS, wide(withDecimalSymbol(text, decimalSymbol_)));
+  show(IDC_SOLUTION_STATUS, withDecimalSymbol(text, decimalSymbol_), status_);
+}
+
+void CPendrixDlg::ControlDisplay::show(int id, const std::u16string& text, std::optional<std::u16string>& shown) {
+  if (shown == text) return;
+  if (SetDlgItemTextW(dialog_, id, wide(text))) shown = text;
 }
 
 void CPendrixDlg::DialogNotifier::showInfo(const std::u16string& caption, const std::u16string& text) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialog/bitmap_tool_button_win32.h"
@@ -58,8 +59,12 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
     void setStatusText(const std::u16string& text) override;
 
    private:
+    void show(int id, const std::u16string& text, std::optional<std::u16string>& shown);
+
     const HWND& dialog_;
     char16_t decimalSymbol_ = u'.';
+    std::optional<std::u16string> value_;
+    std::optional<std::u16string> status_;
   };
   // Message boxes owned by the dialog once it exists.
   class DialogNotifier final : public Notifier {
@@ -95,6 +100,8 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   bool onSystemCommand(WPARAM command, LPARAM character);
   void onPaint();
   void onTimer(UINT_PTR id);
+  void finishSetUp();
+  void ensureExerciseMenus();
   void comeToFront();
   void onKeyDown(WPARAM key);
   bool onPreviewClick(LPARAM point, bool doubleClick);
@@ -166,6 +173,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   ExerciseCommand exercise_;
   std::unique_ptr<ProfileStore> exerciseStore_;
   ExerciseMenus menus_;
+  bool exerciseMenusBuilt_ = false;
   std::vector<UniqueBitmap> menuPictures_;  // 140, then 141 to 167
   const CExerciseMenu* activeMenu_ = nullptr;
   size_t exerciseItems_ = 0;

@@ -5,9 +5,7 @@
 namespace pendrix {
 
 namespace {
-bool inside(int row, int column) {
-  return row >= 0 && row < FormulaGrid::kRows && column >= 0 && column < FormulaGrid::kCells;
-}
+bool inside(int row, int column) { return FormulaGrid::holds(row, column); }
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isRelationSign(char16_t c) { return c == u'<' || c == u'=' || c == u'>' || c == u'|'; }
@@ -24,18 +22,6 @@ constexpr uint16_t kInsertBits = CELL_SUBSCRIPT | CELL_SUPERSCRIPT | CELL_UNDER_
 constexpr char16_t kLetters[] = {u'x', u't', u'y', u'a', u'b', u'c'};
 constexpr int kLetterCount = 6;
 }  // namespace
-
-char16_t FormulaGrid::at(int row, int column) const {
-  return inside(row, column) ? chars_[row][column] : u'\0';
-}
-
-uint16_t FormulaGrid::flags(int row, int column) const {
-  return inside(row, column) ? flags_[row][column] : 0;
-}
-
-char16_t FormulaGrid::degree(int row, int column) const {
-  return inside(row, column) ? degrees_[row][column] : u'\0';
-}
 
 void FormulaGrid::setCursor(int row, int column) {
   cursorRow_ = std::clamp(row, 0, kRows - 1);

@@ -118,9 +118,21 @@ void DeferredMessages::showWhenClientIsDone(HWND window, bool startedByClient) {
 }
 
 bool DeferredMessages::clientIsDone() const {
-  if (!IsWindowVisible(window_)) return false;
+  if (!IsWindowVisible(window_) || userIsBusy()) return false;
   if (!startedByClient_ || GetWindow(window_, GW_OWNER)) return true;
   return GetTickCount64() - watchedSince_ >= kClientGraceMs;
+}
+
+// The timer also comes while the user is in a popup menu or a box of the window's
+// own; a box shown then would take the keys the user meant for them. It waits until
+// the window is the user's again.
+bool DeferredMessages::userIsBusy() const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &thread) &&
+      (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE | GUI_INMOVESIZE)))
+    return true;
+  return !IsWindowEnabled(window_);  // a modal box of its own disables it
 }
 
 void DeferredMessages::stopWatching() {

@@ -65,6 +65,7 @@ class DeferredMessages final : public Notifier {
   static LRESULT CALLBACK watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                 DWORD_PTR self);
   bool clientIsDone() const;
+  bool userIsBusy() const;
   void stopWatching();
   void showKept(HWND owner);
 

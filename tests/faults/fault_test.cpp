@@ -72,26 +72,29 @@ std::vector<std::pair<HWND, DWORD>> assistantDialogs() {
   return found;
 }
 
+// A window's process, held open: Wine gives a freed process id to the next process,
+// so the tests name processes by handle, never by a bare id.
+UniqueProcess processOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return UniqueProcess(id ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id) : nullptr);
+}
+
 // An assistant the add-in opened, of none of the processes in `known`.
-HWND waitForNewAssistant(const std::set<DWORD>& known) {
+HWND waitForNewAssistant(std::initializer_list<HANDLE> known) {
+  std::set<DWORD> ids;
+  for (const HANDLE process : known) ids.insert(GetProcessId(process));
   HWND opened = nullptr;
   waitUntil([&] {
     for (const auto& [dialog, process] : assistantDialogs())
-      if (!known.contains(process)) opened = dialog;
+      if (!ids.contains(process)) opened = dialog;
     return opened != nullptr;
   });
   return opened;
 }
 
-DWORD processOf(HWND window) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  return process;
-}
-
-bool processEnds(DWORD processId) {
-  UniqueProcess process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-  return !process || WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0;
+bool processEnds(const UniqueProcess& process) {
+  return process && WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0;
 }
 
 class Faults : public ::testing::Test {
@@ -205,7 +208,6 @@ TEST_F(Faults, AFieldThatCannotBeReadIsReportedAndTheFormulaStays) {
         EXPECT_EQ(assistant.method(a::kSetWordField, field.get()), S_OK) << "the add-in checks nothing more";
         if (failure.hr == DISP_E_EXCEPTION && utf8(member) == "Code") {
           waitUntil([&] { return findTopWindow({0, L"#32770", L"Pendrix"}) != nullptr; });
-          Sleep(200);  // painted before the picture is taken
           saveScreenPicture(pictureDirectory() + L"/field-load-failure.bmp");
         }
         EXPECT_EQ(assistant.answerMessageBox(L"Pendrix"), failure.message);
@@ -300,15 +302,16 @@ TEST_F(Faults, FailuresInClicksAndDoubleClicksAreSwallowed) {
   word_.fail(L"Application", S_OK);
   const HWND withoutWord = waitForNewAssistant({});
   ASSERT_NE(withoutWord, nullptr);
+  const UniqueProcess withoutWordProcess = processOf(withoutWord);
   EXPECT_EQ(GetWindow(withoutWord, GW_OWNER), word_.mainWindow());
   EXPECT_EQ(word_.callLog().find("Sink.Invoke"), std::string::npos) << "a sink failed an event";
 
   // Later the double click opens the field, and OK writes it back.
   EXPECT_TRUE(doubleClickFirstField());
-  const HWND editing = waitForNewAssistant({processOf(withoutWord)});
+  const HWND editing = waitForNewAssistant({withoutWordProcess.get()});
   ASSERT_NE(editing, nullptr);
-  EXPECT_TRUE(processEnds(processOf(withoutWord))) << "the replaced assistant was not let go";
-  const DWORD editingProcess = processOf(editing);
+  EXPECT_TRUE(processEnds(withoutWordProcess)) << "the replaced assistant was not let go";
+  const UniqueProcess editingProcess = processOf(editing);
   for (const wchar_t c : std::wstring(L"+1"))
     SendMessageTimeoutW(GetDlgItem(editing, IDC_KEY_INPUT), WM_CHAR, c, 1, SMTO_NORMAL, 10000, nullptr);
   PostMessageW(GetDlgItem(editing, IDC_OK), BM_CLICK, 0, 0);
@@ -326,21 +329,69 @@ TEST_F(Faults, AKilledAssistantIsReplacedAtTheNextClick) {
   EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
   const HWND first = waitForNewAssistant({});
   ASSERT_NE(first, nullptr);
-  const DWORD killed = processOf(first);
-  {
-    UniqueProcess process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, killed));
-    ASSERT_TRUE(TerminateProcess(process.get(), 1));
-    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
-  }
+  const UniqueProcess killed = processOf(first);
+  ASSERT_TRUE(TerminateProcess(killed.get(), 1));
+  ASSERT_EQ(WaitForSingleObject(killed.get(), 15000), WAIT_OBJECT_0);
   word_.call(L"ClearCallLog");
   EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
-  const HWND second = waitForNewAssistant({killed});
+  const HWND second = waitForNewAssistant({killed.get()});
   ASSERT_NE(second, nullptr) << "no new assistant after the old one died";
   EXPECT_EQ(GetWindow(second, GW_OWNER), word_.mainWindow());
   EXPECT_EQ(word_.callLog().find("Sink.Invoke"), std::string::npos) << "a sink failed an event";
-  const DWORD secondProcess = processOf(second);
+  const UniqueProcess secondProcess = processOf(second);
   EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
   EXPECT_TRUE(processEnds(secondProcess)) << "unloading the add-in lets go of the assistant";
+}
+
+// A window of Word's class that belongs to another program (a second Word), in front
+// of everything, with a thread of its own that answers its messages.
+class ForeignWordWindow {
+ public:
+  ForeignWordWindow() : thread_([this] { run(); }) { waitUntil([&] { return window_.load() != nullptr; }); }
+  ~ForeignWordWindow() {
+    if (HWND window = window_.load()) PostMessageW(window, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+  HWND window() const { return window_.load(); }
+
+ private:
+  void run() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (message == WM_DESTROY) PostQuitMessage(0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"OpusApp";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(WS_EX_TOPMOST, L"OpusApp", L"Anderes Word", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                                        200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    window_ = window;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    UnregisterClassW(L"OpusApp", windowClass.hInstance);
+  }
+
+  std::atomic<HWND> window_{nullptr};
+  std::thread thread_;
+};
+
+// Another program's window of Word's class lies in front: the assistant the add-in
+// opens belongs to the Word whose button was clicked, which owns it.
+TEST_F(Faults, AnotherWordsWindowInFrontIsNotTakenForWord) {
+  InfoBoxWatcher hints(word_.processId());
+  const ForeignWordWindow other;
+  ASSERT_NE(other.window(), nullptr);
+  ASSERT_EQ(FindWindowW(L"OpusApp", nullptr), other.window()) << "the other window is not in front";
+  ASSERT_EQ(loadAddin(), S_OK);
+  EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
+  const HWND opened = waitForNewAssistant({});
+  ASSERT_NE(opened, nullptr) << "no assistant opened";
+  EXPECT_EQ(GetWindow(opened, GW_OWNER), word_.mainWindow());
+  const UniqueProcess process = processOf(opened);
+  EXPECT_EQ(word_.call(L"UnloadAddin", kProgId), S_OK);
+  EXPECT_TRUE(processEnds(process)) << "unloading the add-in lets go of the assistant";
 }
 
 // Word busy while a writing command runs (a dialog of its own open): the assistant
@@ -406,9 +457,9 @@ TEST_F(Faults, WordKilledUnderOpenAssistants) {
   held.start(word_);
   if (HasFatalFailure()) return;
   EXPECT_EQ(callCount(L"ClickControl", L"ZombTerm"), 1);
-  const HWND byAddin = waitForNewAssistant({GetProcessId(held.process())});
+  const HWND byAddin = waitForNewAssistant({held.process()});
   ASSERT_NE(byAddin, nullptr);
-  const DWORD byAddinProcess = processOf(byAddin);
+  const UniqueProcess byAddinProcess = processOf(byAddin);
 
   word_.kill();
   held.type(L"2x=6");
