@@ -283,6 +283,7 @@ TEST_F(AddinInHost, DoubleClickOpensOnlyASingleEquationField) {
   EXPECT_TRUE(cancelled) << "the equation field goes to the assistant, not to Word";
   const std::vector<DWORD> started = stubProcesses(log_);
   ASSERT_EQ(started.size(), 1u);
+  const HeldProcess startedProcess = holdProcess(started[0]);
   const std::wstring wordWindow =
       std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window_->mainWindow())));
   EXPECT_THAT(callsOf(log_, started[0]),
@@ -294,7 +295,7 @@ TEST_F(AddinInHost, DoubleClickOpensOnlyASingleEquationField) {
   EXPECT_EQ(GetWindow(assistant, GW_OWNER), window_->mainWindow()) << "Word's window owns the assistant";
 
   loader_->shutdown();
-  EXPECT_TRUE(processEnds(started[0], 15000)) << "the add-in lets go of the assistant when Word closes";
+  EXPECT_TRUE(processEnds(startedProcess, 15000)) << "the add-in lets go of the assistant when Word closes";
   EXPECT_EQ(callsOf(log_, started[0]).back(), L"Released");
 }
 
@@ -367,13 +368,13 @@ TEST_F(AddinInHost, InARibbonEraWordItsTabStartsWhatTheBarStarts) {
     tip = FindWindowW(L"tooltips_class32", nullptr);
     return tip && IsWindowVisible(tip);
   })) << "no screen tip over the button";
-  Sleep(200);
   EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(),
                                                   winePath(PICTURE_DIR) + L"\\addin-ribbon-screentip" + bitness + L".bmp"));
 
   EXPECT_EQ(wordhost::pressRibbonButton(state_, u"ZombTerm"), S_OK);
   const std::vector<DWORD> started = stubProcesses(log_);
   ASSERT_EQ(started.size(), 1u);
+  const HeldProcess startedProcess = holdProcess(started[0]);
   const std::wstring wordWindow =
       std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window_->mainWindow())));
   EXPECT_THAT(callsOf(log_, started[0]),
@@ -387,7 +388,7 @@ TEST_F(AddinInHost, InARibbonEraWordItsTabStartsWhatTheBarStarts) {
 
   loader_->shutdown();
   EXPECT_THAT(state_->ribbons, IsEmpty());
-  EXPECT_TRUE(processEnds(started[0], 15000)) << "the add-in lets go of the assistant when Word closes";
+  EXPECT_TRUE(processEnds(startedProcess, 15000)) << "the add-in lets go of the assistant when Word closes";
   EXPECT_EQ(Tarnel::canUnloadNow(), S_OK) << "nothing of the add-in lives after shutdown";
 }
 

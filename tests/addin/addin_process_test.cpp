@@ -228,6 +228,8 @@ TEST_P(AddinInEitherWord, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOw
   press(host.app.get(), L"ZombTerm");
   std::vector<DWORD> assistants = stubProcesses(log_);
   ASSERT_EQ(assistants.size(), 1u);
+  const HeldProcess firstAssistant = holdProcess(assistants[0]);
+  ASSERT_TRUE(firstAssistant) << "the first assistant is gone";
   EXPECT_THAT(callsOf(log_, assistants[0]),
               ElementsAre(L"Started", L"SetWordApplication name=Microsoft Word", L"WordWindowHandle=" + asInteger(word),
                           StartsWith(L"CursorXPos="), StartsWith(L"CursorYPos="), L"WindowHandle"));
@@ -235,7 +237,6 @@ TEST_P(AddinInEitherWord, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOw
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GetWindow(first, GW_OWNER), word);
   // The screen: Word's window with its bar or tab, the assistant over it.
-  Sleep(300);
   EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), picture(L"addin-assistant-over-host")));
 
   // A second click replaces the first assistant, whose process ends.
@@ -243,7 +244,8 @@ TEST_P(AddinInEitherWord, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOw
   assistants = stubProcesses(log_);
   ASSERT_EQ(assistants.size(), 2u);
   EXPECT_NE(assistants[1], assistants[0]);
-  EXPECT_TRUE(processEnds(assistants[0], 15000)) << "the first assistant was not let go";
+  const HeldProcess secondAssistant = holdProcess(assistants[1]);
+  EXPECT_TRUE(processEnds(firstAssistant, 15000)) << "the first assistant was not let go";
   EXPECT_EQ(callsOf(log_, assistants[0]).back(), L"Released");
 
   // The symbol button: the symbol tool's window, owned by Word's.
@@ -251,11 +253,12 @@ TEST_P(AddinInEitherWord, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOw
   const HWND symbols = waitForWindow(0, nullptr, L"Symbole");
   ASSERT_NE(symbols, nullptr);
   EXPECT_EQ(GetWindow(symbols, GW_OWNER), word);
-  DWORD symbolProcess = 0;
-  GetWindowThreadProcessId(symbols, &symbolProcess);
+  DWORD symbolId = 0;
+  GetWindowThreadProcessId(symbols, &symbolId);
+  const HeldProcess symbolProcess = holdProcess(symbolId);
 
   quitHost(host);
-  EXPECT_TRUE(processEnds(assistants[1], 15000)) << "closing Word lets go of the assistant";
+  EXPECT_TRUE(processEnds(secondAssistant, 15000)) << "closing Word lets go of the assistant";
   EXPECT_TRUE(processEnds(symbolProcess, 15000)) << "closing Word lets go of the symbol tool";
   EXPECT_EQ(hints->texts().size(), ribbon ? 0u : 1u) << "the hint came once, and only without a ribbon";
 }
@@ -422,8 +425,6 @@ TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInP
   EXPECT_EQ(GetWindow(second, GW_OWNER), word);
   UniqueProcess secondProcess = processOf(second);
   EXPECT_NE(GetProcessId(secondProcess.get()), GetProcessId(firstProcess.get()));
-  for (int i = 0; i < 20 && GetWindowTextLengthW(GetDlgItem(second, IDC_KEY_INPUT)) == 0; ++i) Sleep(50);
-  Sleep(300);
   EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(),
                                                   winePath(PICTURE_DIR) + L"\\addin-real-assistant-over-host.bmp"));
   typeAndConfirm(second, L"+2");
@@ -594,7 +595,6 @@ TEST_P(AssistantMessagesWhileWordWaits, ComeAfterWordsCallsHaveReturnedAboveWord
     EXPECT_EQ(GetWindow(box, GW_OWNER), dialog) << "the message belongs to the assistant's window";
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), word);
     EXPECT_TRUE(liesAbove(box, word)) << "the message lies behind Word";
-    Sleep(300);  // painted before the picture is taken
     EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + message.picture));
   }
   PostMessageW(box, WM_COMMAND, IDOK, 0);

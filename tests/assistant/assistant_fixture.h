@@ -272,13 +272,6 @@ class Assistant {
     PostMessageW(control(IDC_KEY_INPUT), WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(control(IDC_KEY_INPUT), WM_KEYUP, VK_RETURN, 0xC0000001);
   }
-  // Waits until the dialog has handled everything sent or posted before.
-  void settle() {
-    const HWND probe = control(IDC_KEY_INPUT);
-    PostMessageW(probe, WM_NULL, 0, 0);
-    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
-    Sleep(100);
-  }
 
   std::wstring answerMessageBox(const wchar_t* caption) { return testing::answerMessageBox(processId_, caption); }
   // A visible top-level window of the assistant (a popup menu, a message box, a

@@ -61,7 +61,6 @@ TEST_F(AssistantSession, AStartWithASwitchLeavesTheRegistryAloneAndANormalStartR
   UniqueProcess standalone = startProcess(program, L"");
   ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(standalone.get()), L"#32770", L" Calvora"})); }));
   EXPECT_EQ(registeredServer(), shortPath(program));
-  Sleep(500);  // painted before the picture is taken
   saveWindowPicture(dialog, pictureDirectory() + L"/assistant-empty.bmp");
 
   // The about box from the system menu.
