@@ -184,14 +184,17 @@ TEST(ShippedExercises, EveryExerciseShowsItsValueOrSolution) {
               ASSERT_EQ(dialog.display.value, formatSolution(x)) << where;
             }
             // A fill-in shows its z as the blank to fill in.
-            if (set.Template(ROW_MAIN).find(u'z') == std::u16string::npos)
+            if (set.Template(ROW_MAIN).find(u'z') == std::u16string::npos) {
               ASSERT_LT(std::fabs(gridDifference(dialog.grid, x)), 1e-6) << where;
+            }
             break;
           case ExerciseKind::Equation2:
             // An equation without solution is drawn with a large x that only makes
             // its left side the larger one; the solve command then finds nothing.
             if (set.xKind(n - 1) == kLargeInteger) {
-              if (dialog.solveEnabled) ASSERT_EQ(dialog.display.value, kNoSolutionText) << where;
+              if (dialog.solveEnabled) {
+                ASSERT_EQ(dialog.display.value, kNoSolutionText) << where;
+              }
               break;
             }
             ASSERT_LT(std::fabs(gridDifference(dialog.grid, x)), 1e-6) << where;

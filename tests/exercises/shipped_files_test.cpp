@@ -98,7 +98,9 @@ TEST_F(ShippedFiles, EveryExerciseGeneratesTwoHundredFittingInstances) {
           ASSERT_EQ(generated.find_first_of(kLeftOverPlaceholders), std::u16string::npos)
               << file << " " << n << " " << std::string(generated.begin(), generated.end());
         }
-        if (generator.mark(u'L').present()) ASSERT_GE(generator.numberAt(generator.mark(u'L')), 1);
+        if (generator.mark(u'L').present()) {
+          ASSERT_GE(generator.numberAt(generator.mark(u'L')), 1);
+        }
       }
     }
   }

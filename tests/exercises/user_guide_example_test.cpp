@@ -98,7 +98,9 @@ TEST_F(ExampleFile, EveryExerciseDrawsSolvableEquationsOfItsShape) {
       const std::u16string main = rowText(dialog.grid, ROW_MAIN);
       ASSERT_LE(static_cast<size_t>(dialog.grid.length()), columns) << narrow(main);
       ASSERT_GE(static_cast<size_t>(dialog.grid.length()), columns - 2) << narrow(main);
-      if (n != 4) ASSERT_EQ(main.find(u' '), std::u16string::npos) << narrow(main);
+      if (n != 4) {
+        ASSERT_EQ(main.find(u' '), std::u16string::npos) << narrow(main);
+      }
       for (int row = 0; row < 3; ++row)
         ASSERT_EQ(rowText(dialog.grid, row).find_first_of(u"L_"), std::u16string::npos) << narrow(main);
       const double x = dialog.command.unknownValue();

@@ -100,7 +100,7 @@ TEST_F(EquationSolverTest, EquationsTrueForEveryNumberSaySo) {
     EXPECT_EQ(display_.value, kEveryNumberText);
     EXPECT_EQ(display_.status, u"");
   }
-  for (const std::pair<const char16_t*, const char16_t*> row :
+  for (const std::pair<const char16_t*, const char16_t*>& row :
        {std::pair{u"x=x+1", u"----"}, {u"x=x+0,000001", u"----"}, {u"2x=2x+1", u"----"}, {u"x^2=x^2+x", u"0.000"}}) {
     solveTyped(row.first);
     EXPECT_EQ(display_.value, row.second);
