@@ -14,6 +14,7 @@
 #include "win32/com.h"
 #include "wordhost/command_bar_model.h"
 #include "wordhost/document_model.h"
+#include "wordhost/undo_record.h"
 
 namespace pendrix::wordhost {
 
@@ -48,6 +49,7 @@ struct HostState {
   explicit HostState(std::u16string barsFile = {}) : bars(std::move(barsFile)) {}
 
   DocumentModel document;
+  CustomUndoState undo;
   CommandBarModel bars;
   SinkList applicationSinks;
   std::map<int, SinkList> buttonSinks;  // by button id

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "wordhost/events.h"
 
@@ -25,6 +26,25 @@ T* windowOwner(HWND window, UINT message, LPARAM lParam) {
     return owner;
   }
   return reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+bool endsLine(char16_t c) { return c == kParagraphMark || c == kPageBreak; }
+
+// As Word's draft view shows a manual page break: a dotted rule to the right edge
+// with the word in its middle.
+void drawPageBreak(HDC dc, int left, int middle) {
+  RECT client{};
+  GetClipBox(dc, &client);
+  const int right = std::max<int>(client.right, left + 200) - kMargin;
+  const SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  static constexpr wchar_t kLabel[] = L"Seitenumbruch";
+  SIZE label{};
+  GetTextExtentPoint32W(dc, kLabel, static_cast<int>(std::size(kLabel) - 1), &label);
+  const int labelLeft = left + (right - left - label.cx) / 2;
+  for (int x = left; x < right; x += 3)
+    if (x < labelLeft - 4 || x > labelLeft + label.cx + 4) SetPixel(dc, x, middle, kHiddenCodeColor);
+  SetTextColor(dc, kHiddenCodeColor);
+  TextOutW(dc, labelLeft, middle - label.cy / 2, kLabel, static_cast<int>(std::size(kLabel) - 1));
 }
 
 struct Glyph {
@@ -244,7 +264,7 @@ void HostWindow::paintDocument(HDC dc) {
       depth += ch == kFieldBegin ? 1 : -1;
       // Without field codes a field shows its code in grey as its result.
       glyphs.push_back({i, codes ? (ch == kFieldBegin ? L'{' : L'}') : L'\0', story[i].size, kBraceColor});
-    } else if (ch == kParagraphMark) {
+    } else if (ch == kParagraphMark || ch == kPageBreak) {
       glyphs.push_back({i, L'\0', story[i].size, kTextColor});
     } else {
       glyphs.push_back({i, static_cast<wchar_t>(ch), story[i].size, depth > 0 && !codes ? kHiddenCodeColor : kTextColor});
@@ -260,7 +280,7 @@ void HostWindow::paintDocument(HDC dc) {
   size_t lineStart = 0;
   while (lineStart <= glyphs.size()) {
     size_t lineEnd = lineStart;
-    while (lineEnd < glyphs.size() && story[glyphs[lineEnd].position].ch != kParagraphMark) ++lineEnd;
+    while (lineEnd < glyphs.size() && !endsLine(story[glyphs[lineEnd].position].ch)) ++lineEnd;
     const size_t stop = std::min(lineEnd + 1, glyphs.size());  // the mark belongs to its line
     // Measure first: the line's baseline lies below its tallest character.
     TEXTMETRICW metrics{};
@@ -292,12 +312,14 @@ void HostWindow::paintDocument(HDC dc) {
       int caretX = -1;
       for (size_t b = boxes_.size() - (stop - lineStart); b < boxes_.size(); ++b) {
         if (boxes_[b].position == selection.active) caretX = boxes_[b].rect.left;
-        if (boxes_[b].position + 1 == selection.active && story[boxes_[b].position].ch != kParagraphMark)
+        if (boxes_[b].position + 1 == selection.active && !endsLine(story[boxes_[b].position].ch))
           caretX = boxes_[b].rect.right;
       }
       if (stop == lineStart && selection.active == story.size()) caretX = kMargin;
       if (caretX >= 0) PatBlt(dc, caretX, top, 1, ascent + descent, DSTINVERT);
     }
+    if (lineEnd < glyphs.size() && story[glyphs[lineEnd].position].ch == kPageBreak)
+      drawPageBreak(dc, x, top + (ascent + descent) / 2);
     top += ascent + descent + 2;
     if (lineEnd >= glyphs.size()) break;
     lineStart = lineEnd + 1;
@@ -319,7 +341,7 @@ size_t HostWindow::positionAt(POINT point) const {
     lineLast = &box;
   }
   if (!lineLast) return length;
-  const bool isMark = state_->document.story()[std::min(lineLast->position, length - 1)].ch == kParagraphMark;
+  const bool isMark = endsLine(state_->document.story()[std::min(lineLast->position, length - 1)].ch);
   return std::min(isMark ? lineLast->position : lineLast->position + 1, length);
 }
 
