@@ -17,6 +17,11 @@ constexpr COLORREF kTextColor = RGB(0, 0, 0);
 constexpr COLORREF kHiddenCodeColor = RGB(128, 128, 128);
 constexpr COLORREF kBraceColor = RGB(0, 0, 192);
 constexpr UINT_PTR kCloseRetryTimer = 1;
+// Automation calls come in bursts (a worksheet makes a thousand in a row), and each
+// drawing of the whole story costs more than a call: the window is drawn once the
+// calls pause for this long.
+constexpr UINT_PTR kRedrawTimer = 2;
+constexpr UINT kRedrawPauseMs = 40;
 
 template <typename T>
 T* windowOwner(HWND window, UINT message, LPARAM lParam) {
@@ -97,6 +102,10 @@ bool HostWindow::create(int show) {
 }
 
 void HostWindow::refresh() {
+  if (!main_ || !SetTimer(main_, kRedrawTimer, kRedrawPauseMs, nullptr)) redraw();
+}
+
+void HostWindow::redraw() {
   if (main_) InvalidateRect(main_, nullptr, TRUE);
   if (document_) InvalidateRect(document_, nullptr, TRUE);
 }
@@ -154,6 +163,10 @@ LRESULT HostWindow::onMain(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       DestroyWindow(window);
       return 0;
     case WM_TIMER:
+      if (wParam == kRedrawTimer) {
+        KillTimer(window, kRedrawTimer);
+        redraw();
+      }
       if (wParam == kCloseRetryTimer) {
         KillTimer(window, kCloseRetryTimer);
         PostMessageW(window, WM_CLOSE, 0, 0);

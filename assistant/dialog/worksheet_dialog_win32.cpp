@@ -133,9 +133,9 @@ WordOutcome runWorksheetCommand(const WorksheetSession& session) {
   // Without a document the writing commands write nothing and say nothing.
   if (!session.word.hasDocument()) return {};
 
-  // A set of the sheet's own: the dialog's exercise and its rows stay as they are.
-  ExerciseSet set(session.store);
-  set.Open(area->file());
+  // A copy of the open area for the sheet: the dialog's exercise and its rows stay as
+  // they are, and the file is not read and completed a second time.
+  ExerciseSet set(*area);
   Worksheet sheet;
   WordOutcome written;
   {

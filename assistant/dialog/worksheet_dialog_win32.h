@@ -28,7 +28,7 @@ struct WorksheetSession {
   HINSTANCE instance;
   HWND owner;
   const Settings& settings;
-  ProfileStore& store;  // reads the exercise file, writes the choices into the settings file
+  ProfileStore& store;  // the settings file's, for the choices
   const ExerciseMenus& menus;
   ExerciseRandom& random;
   WordOutput& word;

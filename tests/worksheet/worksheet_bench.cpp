@@ -46,7 +46,17 @@ size_t assistantCalls(const std::string& log) {
   return occurrences(log, "\n") - 3 * occurrences(log, "Fields.Count()") - 2 * occurrences(log, "UndoRecord.CustomRecordLevel()");
 }
 
-class WorksheetBench : public ChainSuite {};
+class WorksheetBench : public ChainSuite {
+ protected:
+  static void SetUpTestSuite() {
+    drawOwnFrames(true);
+    ChainSuite::SetUpTestSuite();
+  }
+  static void TearDownTestSuite() {
+    ChainSuite::TearDownTestSuite();
+    drawOwnFrames(false);
+  }
+};
 
 TEST_F(WorksheetBench, FortyExercisesFromOkToTheDocument) {
   Word& word = chain().word();

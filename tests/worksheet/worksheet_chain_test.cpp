@@ -79,22 +79,15 @@ std::string solverAnswerFor(const std::string& code) {
   return toUtf8(display.value);
 }
 
-// Without a window manager (Xvfb) Wine draws the frames and captions of these programs'
-// windows itself, as Windows does: the pictures show them, and a closed message box
-// goes at once.
-constexpr const wchar_t* kSelfFramed[] = {L"Software\\Wine\\AppDefaults\\Pendrix.exe\\X11 Driver",
-                                          L"Software\\Wine\\AppDefaults\\wordhost.exe\\X11 Driver"};
-
 class Worksheets : public ChainSuite {
  protected:
   static void SetUpTestSuite() {
-    for (const wchar_t* key : kSelfFramed)
-      RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Managed", REG_SZ, L"N", 2 * sizeof(wchar_t));
+    drawOwnFrames(true);
     ChainSuite::SetUpTestSuite();
   }
   static void TearDownTestSuite() {
     ChainSuite::TearDownTestSuite();
-    for (const wchar_t* key : kSelfFramed) RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Managed");
+    drawOwnFrames(false);
   }
 
   void SetUp() override {

@@ -16,6 +16,20 @@ inline constexpr wchar_t kWorksheetCaption[] = L"Arbeitsblatt";
 inline constexpr int kLinearArea = 4;
 inline constexpr int kLinearExercises = 15;
 
+// Without a window manager (Xvfb) Wine's X11 driver waits up to two seconds for one to
+// take down every closing dialog; drawing the frames and captions of these programs'
+// windows itself, as Windows does, it closes them at once, and the pictures show the
+// frames. Set before the programs start.
+inline constexpr const wchar_t* kSelfFramedPrograms[] = {
+    L"Software\\Wine\\AppDefaults\\Pendrix.exe\\X11 Driver", L"Software\\Wine\\AppDefaults\\wordhost.exe\\X11 Driver"};
+
+inline void drawOwnFrames(bool on) {
+  for (const wchar_t* key : kSelfFramedPrograms) {
+    if (on) RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Managed", REG_SZ, L"N", 2 * sizeof(wchar_t));
+    else RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Managed");
+  }
+}
+
 inline HWND focusOf(HWND window) {
   GUITHREADINFO info{sizeof info};
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
