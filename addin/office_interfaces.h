@@ -130,7 +130,9 @@ inline constexpr DISPID kDispidWindowSelection = 5;
 inline constexpr DISPID kDispidWindowView = 14;
 inline constexpr DISPID kDispidShowFieldCodes = 4;
 inline constexpr DISPID kDispidFontSize = 141;
-// Application.UndoRecord (Word 2010 and later) and its members.
+// Application.UndoRecord (Word 2010 and later) and its members; the object is dual.
+inline constexpr IID kIidUndoRecord = {
+    0xE598E358, 0x2852, 0x42D4, {0x87, 0x75, 0x16, 0x0B, 0xD9, 0x1B, 0x72, 0x44}};
 inline constexpr DISPID kDispidUndoRecord = 0x1E6;
 inline constexpr DISPID kDispidStartCustomRecord = 1;
 inline constexpr DISPID kDispidEndCustomRecord = 2;

@@ -44,6 +44,9 @@ class UndoRecordObject final : public DispatchObject {
     };
     return kMembers;
   }
+  void* furtherInterface(REFIID iid) override {
+    return iid == word::kIidUndoRecord ? static_cast<IDispatch*>(this) : nullptr;
+  }
 };
 
 }  // namespace
