@@ -5,12 +5,11 @@
 
 #include "win32/assistant_dispids.h"
 #include "win32/class_ids.h"
-#include "win32/class_ids.h"
 #include "win32/com.h"
 #include "win32/com_object.h"
 #include "win32/late_binding.h"
 #include "win32/symbol_dispids.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 
 namespace pendrix::addin {
 namespace {
@@ -100,6 +99,20 @@ HRESULT letWordOwn(HWND window, HWND wordWindow) {
   return S_OK;
 }
 
+// Word's main window is one of this process, as the add-in lives in Word: another
+// program's window of Word's class (a second Word) must not become the owner. Of
+// several (Word gives each document a window of its own) the uppermost, where the
+// user just clicked.
+HWND wordMainWindow() {
+  const DWORD self = GetCurrentProcessId();
+  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kWordMainWindowClass, nullptr)) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == self) return window;
+  }
+  return nullptr;
+}
+
 HRESULT wordApplication(IDispatch*& application) {
   application = companions().word.get();
   return application ? S_OK : E_UNEXPECTED;
@@ -164,7 +177,7 @@ HRESULT startAssistant(IDispatch* field) {
   PENDRIX_RETURN_IF_FAILED(callWithObject(assistant.get(), id::kSetWordApplication, application));
   POINT cursor{};
   if (!GetCursorPos(&cursor)) return HRESULT_FROM_WIN32(GetLastError());
-  const HWND wordWindow = FindWindowW(kWordMainWindowClass, nullptr);
+  const HWND wordWindow = wordMainWindow();
   if (!wordWindow) return E_HANDLE;
   PENDRIX_RETURN_IF_FAILED(putInteger(assistant.get(), id::kWordWindowHandle, handleAsInteger(wordWindow)));
   PENDRIX_RETURN_IF_FAILED(putInteger(assistant.get(), id::kCursorXPos, cursor.x));
@@ -187,7 +200,7 @@ HRESULT startSymbolTool() {
   PENDRIX_RETURN_IF_FAILED(callWithObject(tool.get(), id::kSetWordApplication, application));
   HWND toolWindow = nullptr;
   PENDRIX_RETURN_IF_FAILED(getWindowHandle(tool.get(), id::kWindowHandle, toolWindow));
-  return letWordOwn(toolWindow, FindWindowW(kWordMainWindowClass, nullptr));
+  return letWordOwn(toolWindow, wordMainWindow());
 }
 
 bool isEquationFieldCode(std::wstring_view code) {

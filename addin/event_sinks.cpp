@@ -1,7 +1,7 @@
 #include "event_sinks.h"
 
 #include "companions.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 
 namespace pendrix::addin {
 namespace {

@@ -17,21 +17,21 @@ constexpr wchar_t kModulePlaceholder[] = L"%MODULE%";
 // Keys above these entries (CLSID, Software, ..., Addins) are shared with others
 // and are never named here, so they are never deleted.
 const RegistryEntry kEntries[] = {
-    // root, key, value name, kind, text, number, removal
-    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin.1", nullptr, EntryKind::Text, L"ZombAddin Class", 0, Removal::Delete},
-    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin.1\\CLSID", nullptr, EntryKind::Text, kClassPlaceholder, 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin", nullptr, EntryKind::Text, L"ZombAddin Class", 0, Removal::Delete},
-    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin\\CLSID", nullptr, EntryKind::Text, kClassPlaceholder, 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin\\CurVer", nullptr, EntryKind::Text, L"Glyphor.ZombAddin.1", 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%", nullptr, EntryKind::Text, L"ZombAddin Class", 0, Removal::Replace},
-    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\ProgID", nullptr, EntryKind::Text, L"Glyphor.ZombAddin.1", 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\VersionIndependentProgID", nullptr, EntryKind::Text, L"Glyphor.ZombAddin", 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\Programmable", nullptr, EntryKind::KeyOnly, nullptr, 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\InprocServer32", nullptr, EntryKind::Text, kModulePlaceholder, 0, Removal::WithOwner},
-    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\InprocServer32", L"ThreadingModel", EntryKind::Text, L"Apartment", 0, Removal::WithOwner},
-    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins\\Glyphor.ZombAddin", L"FriendlyName", EntryKind::Text, L"ZombAddin", 0, Removal::Replace},
-    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins\\Glyphor.ZombAddin", L"LoadBehavior", EntryKind::Number, nullptr, 3, Removal::Replace},
-    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins\\Glyphor.ZombAddin", L"CommandLineSafe", EntryKind::Number, nullptr, 0, Removal::Replace},
+    // root, key, value name, kind, text, number, removal, sharing
+    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin.1", nullptr, EntryKind::Text, L"ZombAddin Class", 0, Removal::Delete, Sharing::BothViews},
+    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin.1\\CLSID", nullptr, EntryKind::Text, kClassPlaceholder, 0, Removal::WithOwner, Sharing::BothViews},
+    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin", nullptr, EntryKind::Text, L"ZombAddin Class", 0, Removal::Delete, Sharing::BothViews},
+    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin\\CLSID", nullptr, EntryKind::Text, kClassPlaceholder, 0, Removal::WithOwner, Sharing::BothViews},
+    {HKEY_CLASSES_ROOT, L"Glyphor.ZombAddin\\CurVer", nullptr, EntryKind::Text, L"Glyphor.ZombAddin.1", 0, Removal::WithOwner, Sharing::BothViews},
+    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%", nullptr, EntryKind::Text, L"ZombAddin Class", 0, Removal::Replace, Sharing::OwnView},
+    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\ProgID", nullptr, EntryKind::Text, L"Glyphor.ZombAddin.1", 0, Removal::WithOwner, Sharing::OwnView},
+    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\VersionIndependentProgID", nullptr, EntryKind::Text, L"Glyphor.ZombAddin", 0, Removal::WithOwner, Sharing::OwnView},
+    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\Programmable", nullptr, EntryKind::KeyOnly, nullptr, 0, Removal::WithOwner, Sharing::OwnView},
+    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\InprocServer32", nullptr, EntryKind::Text, kModulePlaceholder, 0, Removal::WithOwner, Sharing::OwnView},
+    {HKEY_CLASSES_ROOT, L"CLSID\\%CLSID%\\InprocServer32", L"ThreadingModel", EntryKind::Text, L"Apartment", 0, Removal::WithOwner, Sharing::OwnView},
+    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins\\Glyphor.ZombAddin", L"FriendlyName", EntryKind::Text, L"ZombAddin", 0, Removal::Replace, Sharing::BothViews},
+    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins\\Glyphor.ZombAddin", L"LoadBehavior", EntryKind::Number, nullptr, 3, Removal::Replace, Sharing::BothViews},
+    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins\\Glyphor.ZombAddin", L"CommandLineSafe", EntryKind::Number, nullptr, 0, Removal::Replace, Sharing::BothViews},
 };
 
 std::wstring expand(const wchar_t* pattern, const std::wstring& modulePath) {
@@ -46,6 +46,12 @@ std::wstring expand(const wchar_t* pattern, const std::wstring& modulePath) {
 }
 
 HRESULT fromStatus(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
+
+bool classRegisteredIn(REGSAM view) {
+  const std::wstring key = std::wstring(L"CLSID\\") + reinterpret_cast<const wchar_t*>(kZombAddinKey) + L"\\InprocServer32";
+  UniqueHkey opened;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | view, opened.put()) == ERROR_SUCCESS;
+}
 
 HRESULT deleteTree(HKEY root, const std::wstring& key) {
   const LSTATUS status = RegDeleteTreeW(root, key.c_str());
@@ -72,14 +78,17 @@ HRESULT writeEntry(const RegistryEntry& entry, const std::wstring& modulePath) {
   return E_UNEXPECTED;
 }
 
-// The keys removed as a whole at `removals`, each once, in table order.
+// The keys of `sharing` removed as a whole at `removals`, each once, in table order.
 template <typename Visit>
-HRESULT forEachRemovedKey(std::span<const RegistryEntry> entries, std::initializer_list<Removal> removals, Visit visit) {
+HRESULT forEachRemovedKey(std::span<const RegistryEntry> entries, std::initializer_list<Removal> removals,
+                          std::initializer_list<Sharing> sharings, Visit visit) {
   std::set<std::pair<HKEY, std::wstring>> done;
   for (const RegistryEntry& entry : entries) {
     bool selected = false;
     for (Removal removal : removals) selected = selected || entry.removal == removal;
-    if (!selected) continue;
+    bool shared = false;
+    for (Sharing sharing : sharings) shared = shared || entry.sharing == sharing;
+    if (!selected || !shared) continue;
     const std::wstring key = expand(entry.key, {});
     if (!done.insert({entry.root, key}).second) continue;
     PENDRIX_RETURN_IF_FAILED(visit(entry.root, key));
@@ -90,6 +99,8 @@ HRESULT forEachRemovedKey(std::span<const RegistryEntry> entries, std::initializ
 }  // namespace
 
 std::span<const RegistryEntry> registryEntries() { return kEntries; }
+
+REGSAM otherRegistryView() { return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
 
 std::wstring modulePath(HMODULE module) {
   // Long paths are allowed: grow until the name fits.
@@ -108,7 +119,8 @@ std::wstring modulePath(HMODULE module) {
 HRESULT registerEntries(std::span<const RegistryEntry> entries, const std::wstring& modulePath) {
   if (modulePath.empty()) return E_UNEXPECTED;
   try {
-    PENDRIX_RETURN_IF_FAILED(forEachRemovedKey(entries, {Removal::Replace}, deleteTree));
+    PENDRIX_RETURN_IF_FAILED(
+        forEachRemovedKey(entries, {Removal::Replace}, {Sharing::OwnView, Sharing::BothViews}, deleteTree));
     for (const RegistryEntry& entry : entries) PENDRIX_RETURN_IF_FAILED(writeEntry(entry, modulePath));
     return S_OK;
   } catch (const std::bad_alloc&) {
@@ -116,9 +128,12 @@ HRESULT registerEntries(std::span<const RegistryEntry> entries, const std::wstri
   }
 }
 
-HRESULT unregisterEntries(std::span<const RegistryEntry> entries) {
+HRESULT unregisterEntries(std::span<const RegistryEntry> entries, REGSAM otherView) {
   try {
-    return forEachRemovedKey(entries, {Removal::Replace, Removal::Delete}, deleteTree);
+    PENDRIX_RETURN_IF_FAILED(forEachRemovedKey(entries, {Removal::Replace, Removal::Delete}, {Sharing::OwnView}, deleteTree));
+    // Asked only now: on a 32-bit Windows the other view is this one, whose class is gone.
+    if (classRegisteredIn(otherView)) return S_OK;
+    return forEachRemovedKey(entries, {Removal::Replace, Removal::Delete}, {Sharing::BothViews}, deleteTree);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

@@ -7,8 +7,6 @@
 #include "registration.h"
 #include "win32/class_ids.h"
 #include "win32/com_object.h"
-#include "win32/class_ids.h"
-#include "win32/com_object.h"
 #include "zomb_addin.h"
 
 namespace {

@@ -3,11 +3,14 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cwchar>
 #include <new>
 #include <string>
 
 #include "companions.h"
 #include "event_sinks.h"
+#include "first_start_hint.h"
+#include "ribbon.h"
 #include "win32/late_binding.h"
 
 namespace pendrix::addin {
@@ -88,6 +91,17 @@ HRESULT guarded(Step step) noexcept {
   }
 }
 
+// A ribbon button's action: whatever fails stays here, as with the bar's clicks.
+HRESULT startQuietly(HRESULT (*start)()) noexcept {
+  try {
+    start();
+  } catch (...) {
+  }
+  return S_OK;
+}
+
+HRESULT startAssistantWithoutField() { return startAssistant(nullptr); }
+
 }  // namespace
 
 HRESULT SinkConnection::connect(IUnknown* eventSource, const IID& eventIid, IUnknown* eventSink) {
@@ -123,7 +137,8 @@ void SinkConnection::disconnect() {
 std::span<const InterfaceEntry<ZombAddin>> ZombAddin::interfaces() {
   static constexpr InterfaceEntry<ZombAddin> table[] = {
       interfaceEntry<ZombAddin, office::IDTExtensibility2>(office::kIidDTExtensibility2),
-      interfaceEntry<ZombAddin, office::IDTExtensibility2>(IID_IDispatch)};
+      interfaceEntry<ZombAddin, office::IDTExtensibility2>(IID_IDispatch),
+      interfaceEntry<ZombAddin, office::IRibbonExtensibility>(office::kIidRibbonExtensibility)};
   return table;
 }
 
@@ -134,6 +149,9 @@ std::span<const DispatchMember<ZombAddin>> ZombAddin::members() {
       {L"OnAddInsUpdate", office::kDispidOnAddInsUpdate, DISPATCH_METHOD, &ZombAddin::invokeOnAddInsUpdate},
       {L"OnStartupComplete", office::kDispidOnStartupComplete, DISPATCH_METHOD, &ZombAddin::invokeOnStartupComplete},
       {L"OnBeginShutdown", office::kDispidOnBeginShutdown, DISPATCH_METHOD, &ZombAddin::invokeOnBeginShutdown},
+      {kOnTermButton, kDispidOnTermButton, DISPATCH_METHOD, &ZombAddin::onTermButton},
+      {kOnSymbolButton, kDispidOnSymbolButton, DISPATCH_METHOD, &ZombAddin::onSymbolButton},
+      {kLoadImage, kDispidLoadImage, DISPATCH_METHOD, &ZombAddin::loadImage},
   };
   return table;
 }
@@ -196,7 +214,42 @@ HRESULT ZombAddin::buildBar() {
   PENDRIX_RETURN_IF_FAILED(findOrAddButton(commandBar_.get(), controls.get(), kSymbolButton, symbolButton_));
   PENDRIX_RETURN_IF_FAILED(findOrAddButton(commandBar_.get(), controls.get(), kTermButton, termButton_));
   PENDRIX_RETURN_IF_FAILED(connectSinks());
-  if (created) MessageBoxW(nullptr, kHintText, kHintCaption, MB_OK | MB_SETFOREGROUND);
+  // The hint asks the user to drag the bar onto the toolbars, which a ribbon has not.
+  if (created && !firstStartHintShown() && !hostHasRibbon()) {
+    MessageBoxW(nullptr, kHintText, kHintCaption, MB_OK | MB_SETFOREGROUND);
+    rememberFirstStartHintShown();
+  }
+  return S_OK;
+}
+
+bool ZombAddin::hostHasRibbon() const {
+  if (ribbonAsked_) return true;
+  Bstr version;
+  if (!application_ || FAILED(getTextByName(application_.get(), L"Version", version))) return false;
+  return std::wcstol(version.str().c_str(), nullptr, 10) >= office::kFirstRibbonVersion;
+}
+
+HRESULT ZombAddin::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) {
+  if (!ribbonXml) return E_POINTER;
+  *ribbonXml = nullptr;
+  return guarded([&] {
+    ribbonAsked_ = true;
+    const std::wstring xml = customUiFor(ribbonId ? std::wstring_view(ribbonId, SysStringLen(ribbonId)) : L"");
+    if (xml.empty()) return S_OK;  // nothing for that ribbon
+    *ribbonXml = SysAllocStringLen(xml.data(), static_cast<UINT>(xml.size()));
+    return *ribbonXml ? S_OK : E_OUTOFMEMORY;
+  });
+}
+
+HRESULT ZombAddin::onTermButton(DispatchCall&) { return startQuietly(&startAssistantWithoutField); }
+HRESULT ZombAddin::onSymbolButton(DispatchCall&) { return startQuietly(&startSymbolTool); }
+
+HRESULT ZombAddin::loadImage(DispatchCall& call) {
+  Variant imageId;
+  if (FAILED(call.arg(0, VT_BSTR, imageId))) return S_OK;  // no picture for it
+  const BSTR name = imageId.get()->bstrVal;
+  ComPtr<IDispatch> picture = ribbonPicture(std::wstring_view(name ? name : L"", SysStringLen(name)));
+  if (picture) call.returnValue(Variant::fromDispatch(picture.get()));
   return S_OK;
 }
 
@@ -293,9 +346,15 @@ HRESULT ZombAddin::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
   return S_OK;
 }
 
+// The type library knows IDTExtensibility2's five members, not the ribbon's callbacks.
+bool ZombAddin::servedByTypeInfo(DISPID dispid) {
+  return dispid >= office::kDispidOnConnection && dispid <= office::kDispidOnBeginShutdown;
+}
+
 HRESULT ZombAddin::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* dispids) {
   ITypeInfo* typeInfo = designerTypeInfo();
-  if (!typeInfo) return DispatchObject::GetIDsOfNames(iid, names, count, locale, dispids);
+  const HRESULT fromTable = DispatchObject::GetIDsOfNames(iid, names, count, locale, dispids);
+  if (!typeInfo || (SUCCEEDED(fromTable) && !servedByTypeInfo(dispids[0]))) return fromTable;
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   return DispGetIDsOfNames(typeInfo, names, count, dispids);
 }
@@ -303,7 +362,8 @@ HRESULT ZombAddin::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID l
 HRESULT ZombAddin::Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                           EXCEPINFO* exception, UINT* argError) {
   ITypeInfo* typeInfo = designerTypeInfo();
-  if (!typeInfo) return DispatchObject::Invoke(dispid, iid, locale, flags, params, result, exception, argError);
+  if (!typeInfo || !servedByTypeInfo(dispid))
+    return DispatchObject::Invoke(dispid, iid, locale, flags, params, result, exception, argError);
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   return DispInvoke(static_cast<office::IDTExtensibility2*>(this), typeInfo, dispid, flags, params, result, exception,
                     argError);

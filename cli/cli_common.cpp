@@ -62,6 +62,14 @@ bool loadSettings(const std::string& fileUtf8, Settings& settings, std::ostream&
   return true;
 }
 
+}  // namespace
+
+char16_t shownDecimalSymbol(const Settings& settings) {
+  return settings->decimalSymbol ? settings->decimalSymbol : u'.';
+}
+
+namespace {
+
 struct NamedKey {
   const char* name;
   EditorKey key;

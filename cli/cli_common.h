@@ -34,6 +34,10 @@ struct FormulaArgs {
 // Without --settings the defaults of Settings apply. On error: a message to `err`, false.
 bool parseFormulaArgs(const Args& args, FormulaArgs& out, std::ostream& err);
 
+// The decimal symbol of the values printed: the settings file's DezimalZeichen, else
+// a point (the console has no locale of the user to follow).
+char16_t shownDecimalSymbol(const Settings& settings);
+
 // The value of --settings in `args`, or "" when there is none.
 std::string settingsPathFromArgs(const Args& args);
 

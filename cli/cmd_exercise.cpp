@@ -101,8 +101,9 @@ void printRun(ConsoleDialog& dialog, const Settings& settings, std::ostream& out
   for (int row = 0; row < FormulaGrid::kRows; ++row) out << "row" << row << "=" << rowCells(dialog.grid, row) << "\n";
   out << "eq=" << printable(generateEqCode(dialog.grid, settings.record()).text) << "\n";
   out << "text=" << printable(dialog.statement) << "\n";
-  out << "display1009=" << printable(dialog.display.value) << "\n";
-  out << "display1031=" << printable(dialog.display.status) << "\n";
+  const char16_t decimal = shownDecimalSymbol(settings);
+  out << "display1009=" << printable(withDecimalSymbol(dialog.display.value, decimal)) << "\n";
+  out << "display1031=" << printable(withDecimalSymbol(dialog.display.status, decimal)) << "\n";
   for (const std::u16string& message : dialog.notifier.messages) out << "message: " << messageLine(message) << "\n";
   dialog.notifier.messages.clear();
 }
@@ -112,7 +113,8 @@ void printRun(ConsoleDialog& dialog, const Settings& settings, std::ostream& out
 int runExercise(const Args& args, std::ostream& out, std::ostream& err) {
   ExerciseArgs parsed;
   if (!parseArgs(args, parsed, err)) return 2;
-  // The notation of the settings file shapes the EQ code only; the draws do not depend on it.
+  // The notation of the settings file shapes the EQ code and the shown values only;
+  // the draws do not depend on it.
   FormulaArgs notation;
   if (!parsed.settings.empty() && !parseFormulaArgs({"--settings", parsed.settings, ""}, notation, err)) return 2;
   const uint32_t seed = parsed.seeded ? parsed.seed : static_cast<uint32_t>(std::time(nullptr));

@@ -99,7 +99,9 @@ int runSolve(const Args& args, std::ostream& out, std::ostream& err) {
   TermEvaluator left(formula.settings.record());
   TermEvaluator right(formula.settings.record());
   EquationSolver(left, right).solve(grid, notifier, display);
-  out << printable(display.value) << "\n" << printable(display.status) << "\n";
+  const char16_t decimal = shownDecimalSymbol(formula.settings);
+  out << printable(withDecimalSymbol(display.value, decimal)) << "\n"
+      << printable(withDecimalSymbol(display.status, decimal)) << "\n";
   for (const std::u16string& message : notifier.messages) out << "message: " << messageLine(message) << "\n";
   return 0;
 }

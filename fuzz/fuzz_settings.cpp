@@ -1,14 +1,13 @@
 // Settings files through the portable profile store and the settings record: load,
-// read every key, set every key, load again. Nothing may crash, the record must stay
+// read every key, set every key, load again. The file lies in memory, parsed and
+// written by the same code as files on disk. Nothing may crash, the record must stay
 // within its bounds, and what a setter wrote must read back.
-#include <unistd.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <unordered_map>
 #include <string>
 
 #include "session/settings.h"
@@ -48,17 +47,9 @@ std::u16string asReadBack(std::u16string value) {
 
 int32_t intAt(const uint8_t* p) { return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24); }
 
-// One file per fuzzing process, removed when it ends.
-struct ScratchFile {
-  std::string name = "/tmp/pendrix-fuzz-settings-" + std::to_string(getpid()) + ".ini";
-  std::u16string path = std::u16string(name.begin(), name.end());
-  ~ScratchFile() { std::remove(name.c_str()); }
-};
-
-const std::u16string& settingsFile() {
-  static const ScratchFile file;
-  return file.path;
-}
+// The settings file, held in memory: the store parses and writes it with the code it
+// uses for files on disk.
+constexpr char16_t kSettingsFile[] = u"Einstellung/WordZomb.ini";
 
 }  // namespace
 
@@ -68,21 +59,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::array<uint8_t, kParameters> p{};
   for (size_t i = 0; i < kParameters && i < size; ++i) p[i] = data[i];
   const size_t fileStart = size < kParameters ? size : kParameters;
-  {
-    std::ofstream out(std::string(settingsFile().begin(), settingsFile().end()), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data + fileStart), static_cast<std::streamsize>(size - fileStart));
-  }
+  std::unordered_map<std::u16string, std::string> files{
+      {kSettingsFile, std::string(reinterpret_cast<const char*>(data + fileStart), size - fileStart)}};
   const std::u16string systemSeparator = p[0] % 3 == 0 ? u";" : p[0] % 3 == 1 ? u"," : u"";
 
-  auto store = pendrix::makePortableProfileStore();
+  auto store = pendrix::makeMemoryProfileStore(files);
   CountingNotifier notifier;
   Settings settings;
-  settings.load(*store, settingsFile(), notifier, [&] { return systemSeparator; });
+  settings.load(*store, kSettingsFile, notifier, [&] { return systemSeparator; });
   std::string breach = pendrix::testing::settingsRecordBreach(settings.record());
   if (!breach.empty()) fail("after load:", breach);
   if (settings->exercisePath.size() > 99) fail("exercise path longer than 99");
   for (const char16_t* key : kKeys) {
-    if (store->readString(settingsFile(), pendrix::kSettingsSection, key, u"", 100).size() > 99) fail("value over 99");
+    if (store->readString(kSettingsFile, pendrix::kSettingsSection, key, u"", 100).size() > 99) fail("value over 99");
   }
 
   std::u16string path;
@@ -98,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!breach.empty()) fail("after the setters:", breach);
 
   Settings again;
-  again.load(*store, settingsFile(), notifier, [] { return std::u16string(u"?"); });
+  again.load(*store, kSettingsFile, notifier, [] { return std::u16string(u"?"); });
   const pendrix::SettingsRecord& r = again.record();
   const int32_t readBack[] = {r.bracketChoice, r.timesChoice, r.plusChoice, r.minusChoice, r.exerciseNumber, r.menuNumber};
   for (size_t i = 0; i < std::size(numbers); ++i)

@@ -15,6 +15,7 @@ export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
 shopt -s nullglob
 ran=0
+summary=()
 for target in build/fuzz/fuzz/fuzz_*; do
   [[ -x $target && ! -d $target ]] || continue
   name=$(basename "$target")
@@ -32,7 +33,10 @@ for target in build/fuzz/fuzz/fuzz_*; do
     echo "$name: finding (exit status $status); inputs in $artifacts/" >&2
     exit 1
   fi
-  grep -E '^stat::number_of_executed_units' "$log" | sed "s/^/$name /" || true
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+  summary+=("$(printf '%-26s %10s runs %7s runs a second' "$name" "${runs:-?}" "${rate:-?}")")
   ran=$((ran + 1))
 done
-echo "$ran fuzz targets ran without a finding"
+printf '%s\n' "${summary[@]}"
+echo "$ran fuzz targets ran without a finding, ${seconds}s each"

@@ -10,18 +10,30 @@
 xvfb_pid= word_pid=
 wine64=/usr/lib/wine/wine64
 
-# An Xvfb on the first free display of FIRST..LAST, unless DISPLAY is set.
+# An Xvfb on the first free display of FIRST..LAST, unless DISPLAY is set. It is
+# ready once its socket is there; one that ends first lost the display to another
+# run starting at the same moment, and the next display is tried.
 start_xvfb_unless_display() {  # FIRST LAST
   [[ -n ${DISPLAY:-} ]] && return 0
-  local n
+  local n tries
   for n in $(seq "$1" "$2"); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=":$n"
-    sleep 1
-    return 0
+    for ((tries = 0; tries < 100; tries++)); do
+      [[ -S /tmp/.X11-unix/X$n ]] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [[ -S /tmp/.X11-unix/X$n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
   done
+  echo "no free display in :$1 to :$2" >&2
+  return 1
 }
 
 # A new prefix is made by a first boot on a server of its own that is then let go:
@@ -81,6 +93,8 @@ register_build_tree() {  # BUILD_DIR
     /d "$(wine_path "$1/assistant/Pendrix.exe")" /f </dev/null >/dev/null 2>&1
   # The list separator decided, so the assistant asks nothing at its start.
   printf '[EINSTELLUNGEN]\r\nStrichpunkt=;\r\n' >"$1/assistant/Einstellung/WordZomb.ini"
+  # A user who never saw the add-in's first-start hint, also in a prefix used before.
+  "$wine64" reg delete 'HKCU\Software\Pendrix\Tarnel' /v HinweisGezeigt /f </dev/null >/dev/null 2>&1 || true
 }
 
 start_word() {  # BUILD_DIR BARS-FILE

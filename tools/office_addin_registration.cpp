@@ -1,6 +1,7 @@
 #include "office_addin_registration.h"
 
 #include <new>
+#include <span>
 
 #include "win32/handles.h"
 
@@ -33,6 +34,28 @@ LSTATUS writeNewEntry(HKEY key) {
   return status;
 }
 
+// 32-bit Word reads HKEY_LOCAL_MACHINE\Software through the 32-bit view
+// (WOW6432Node), 64-bit Word through the 64-bit one; HKEY_CURRENT_USER\Software is one
+// key for both.
+std::span<const REGSAM> viewsOf(HKEY hive) {
+  static constexpr REGSAM kBoth[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+  static constexpr REGSAM kShared[] = {0};
+  if (hive == HKEY_LOCAL_MACHINE) return kBoth;
+  return kShared;
+}
+
+// Runs `step` in every view of `hive`, each whatever the one before gave; the first
+// failure is the result.
+template <typename Step>
+LSTATUS inEveryView(HKEY hive, Step step) {
+  LSTATUS first = ERROR_SUCCESS;
+  for (const REGSAM view : viewsOf(hive)) {
+    const LSTATUS status = step(view);
+    if (first == ERROR_SUCCESS) first = status;
+  }
+  return first;
+}
+
 }  // namespace
 
 std::string officeAddinKey(const std::string& targetApp) {
@@ -40,17 +63,21 @@ std::string officeAddinKey(const std::string& targetApp) {
 }
 
 LSTATUS RegisterOfficeAddin(HKEY hive, const std::string& targetApp) {
-  UniqueHkey key;
-  DWORD disposition = 0;
-  const LSTATUS status = RegCreateKeyExA(hive, officeAddinKey(targetApp).c_str(), 0, nullptr, 0, kAddinKeyAccess,
-                                         nullptr, key.put(), &disposition);
-  if (status != ERROR_SUCCESS) return status;
-  return disposition == REG_CREATED_NEW_KEY ? writeNewEntry(key.get()) : ERROR_SUCCESS;
+  return inEveryView(hive, [&](REGSAM view) {
+    UniqueHkey key;
+    DWORD disposition = 0;
+    const LSTATUS status = RegCreateKeyExA(hive, officeAddinKey(targetApp).c_str(), 0, nullptr, 0,
+                                           kAddinKeyAccess | view, nullptr, key.put(), &disposition);
+    if (status != ERROR_SUCCESS) return status;
+    return disposition == REG_CREATED_NEW_KEY ? writeNewEntry(key.get()) : ERROR_SUCCESS;
+  });
 }
 
 LSTATUS UnRegisterOfficeAddin(HKEY hive, const std::string& targetApp) {
-  const LSTATUS status = RegDeleteKeyA(hive, officeAddinKey(targetApp).c_str());
-  return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+  return inEveryView(hive, [&](REGSAM view) {
+    const LSTATUS status = RegDeleteKeyExA(hive, officeAddinKey(targetApp).c_str(), view, 0);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+  });
 }
 
 LSTATUS RegisterAll(HKEY hive) { return RegisterOfficeAddin(hive, "Word"); }

@@ -18,10 +18,13 @@ std::string officeAddinKey(const std::string& targetApp);
 
 // Creates the add-in key under `hive`; only a newly created key gets its values
 // (FriendlyName, Description, LoadBehavior, CommandLineSafe), so an existing entry,
-// such as the add-in's own registration, keeps whatever it holds.
+// such as the add-in's own registration, keeps whatever it holds. Under
+// HKEY_LOCAL_MACHINE it goes into both registry views, for 64-bit and for 32-bit Word;
+// HKEY_CURRENT_USER\Software is one key for both.
 LSTATUS RegisterOfficeAddin(HKEY hive, const std::string& targetApp);
 
-// Deletes the add-in key under `hive`; a key that is not there is no error.
+// Deletes the add-in key under `hive`, in both views of HKEY_LOCAL_MACHINE; a key that
+// is not there is no error.
 LSTATUS UnRegisterOfficeAddin(HKEY hive, const std::string& targetApp);
 
 // The entry routines of the three programs.

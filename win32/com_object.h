@@ -381,9 +381,10 @@ class DispatchWithoutTypeInfo : public ComObject<Derived, Interface, Others...> 
 };
 
 // IDispatch from Derived::members(). `Interface` is IDispatch or a dual interface
-// built on it; Derived::interfaces() lists it (and whatever else the object answers).
-template <typename Derived, typename Interface = IDispatch>
-class DispatchObject : public DispatchWithoutTypeInfo<Derived, Interface> {
+// built on it, `Others` further interfaces (further duals share this one IDispatch);
+// Derived::interfaces() lists them (and whatever else the object answers).
+template <typename Derived, typename Interface = IDispatch, typename... Others>
+class DispatchObject : public DispatchWithoutTypeInfo<Derived, Interface, Others...> {
  public:
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* dispids) override {

@@ -1,17 +1,20 @@
 #pragma once
-// Late-bound calls by member name, the way Word's add-ins and the symbol tool reach
-// objects that have no type library here. Header-only: the host's script runner,
+// Late-bound calls by DISPID and by member name, the way the assistant, Word's add-ins
+// and the symbol tool reach objects that have no type library here, and calls that wait
+// out a busy Word. Header-only: the assistant's Word output, the host's script runner,
 // the add-in loader, the test add-in and the symbol tool share it. Serving names is
 // the COM object base's part (win32/com_object.h).
 
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
 #include "win32/com.h"
+#include "win32/handles.h"
 
 namespace pendrix {
 
@@ -40,6 +43,41 @@ inline HRESULT invokeDispid(IDispatch* object, DISPID dispid, WORD flags, VARIAN
 inline HRESULT invokeDispid(IDispatch* object, DISPID dispid, WORD flags, VARIANT* args, UINT argCount,
                             Variant* result) {
   return invokeDispid(object, dispid, flags, args, argCount, result, nullptr);
+}
+
+// Word refuses calls while it is busy (a dialog of its own open, a modal loop of its
+// own): such a call never ran, so it may be made again. Windows reports the refusal to
+// a client without a message filter as one of these two codes; Wine knows only the first.
+inline bool refusedAsBusy(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+// How long a call refused as busy is tried again, and how long each wait between two
+// tries lasts.
+struct BusyPatience {
+  DWORD totalMs = 10000;
+  DWORD waitMs = 100;
+};
+
+// Waits in COM's modal loop: in a single-threaded apartment it goes on serving COM
+// calls, painting and the messages other threads send, so the window stays responsive,
+// while the user's input waits in the queue and cannot start a second command.
+inline void waitServingMessages(DWORD ms) {
+  const UniqueHandle<HANDLE, CloseHandle> never(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE handles[] = {never.get()};
+  DWORD index = 0;
+  if (!never || FAILED(CoWaitForMultipleHandles(0, ms, 1, handles, &index))) Sleep(ms);
+}
+
+// invokeDispid, made again after a short wait while the object refuses it as busy, for
+// up to patience.totalMs; after that the refusal is the outcome.
+inline HRESULT invokeDispidPatiently(IDispatch* object, DISPID dispid, WORD flags, VARIANT* args, UINT argCount,
+                                     Variant* result, ExceptionInfo* exception, BusyPatience patience = {}) {
+  const ULONGLONG deadline = GetTickCount64() + patience.totalMs;
+  for (;;) {
+    const HRESULT hr = invokeDispid(object, dispid, flags, args, argCount, result, exception);
+    const ULONGLONG now = GetTickCount64();
+    if (!refusedAsBusy(hr) || now >= deadline) return hr;
+    waitServingMessages(static_cast<DWORD>(std::min<ULONGLONG>(patience.waitMs, deadline - now)));
+  }
 }
 
 inline HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount,

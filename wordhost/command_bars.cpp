@@ -1,6 +1,6 @@
 #include "wordhost/command_bars.h"
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "session/text_codec.h"
 #include "wordhost/dispatch_base.h"
 #include "wordhost/events.h"

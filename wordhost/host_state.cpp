@@ -14,6 +14,18 @@ HRESULT HostState::faultFor(const std::u16string& name, DISPID id) const {
   return S_OK;
 }
 
+const RibbonButton* HostState::ribbonButton(const std::u16string& id, const AddinRibbon** owner) const {
+  for (const AddinRibbon& ribbon : ribbons)
+    for (const RibbonTab& tab : ribbon.tabs)
+      for (const RibbonGroup& group : tab.groups)
+        for (const RibbonButton& button : group.buttons) {
+          if (button.id != id) continue;
+          if (owner) *owner = &ribbon;
+          return &button;
+        }
+  return nullptr;
+}
+
 void HostState::log(std::string line) {
   if (callLog.size() < kMaxLogLines) callLog.push_back(std::move(line));
 }
@@ -24,8 +36,11 @@ void HostState::disconnectAll() {
   applicationSinks.entries.clear();
   std::map<int, SinkList> buttons = std::move(buttonSinks);
   buttonSinks.clear();
+  std::vector<AddinRibbon> tabs = std::move(ribbons);
+  ribbons.clear();
   dropped.clear();
   buttons.clear();
+  tabs.clear();
 }
 
 }  // namespace pendrix::wordhost

@@ -1,17 +1,28 @@
 #include "wordhost/host_window.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
 #include "wordhost/events.h"
+#include "wordhost/ribbon.h"
 
 namespace pendrix::wordhost {
 namespace {
 
 constexpr int kBarRowHeight = 30;
+// A ribbon-era Word: the row of tab names over the chosen tab's groups.
+constexpr int kTabRowHeight = 24;
+constexpr int kRibbonBodyHeight = 94;
+constexpr int kLargeButtonHeight = 70;
+constexpr int kSmallButtonHeight = 22;
+constexpr int kGroupLabelHeight = 16;
+constexpr wchar_t kStartTab[] = L"Start";
+constexpr wchar_t kAddinsTab[] = L"Add-Ins";
 constexpr int kMargin = 8;
 constexpr COLORREF kTextColor = RGB(0, 0, 0);
 constexpr COLORREF kHiddenCodeColor = RGB(128, 128, 128);
@@ -69,6 +80,8 @@ HostWindow::~HostWindow() {
 
 bool HostWindow::create(int show) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const INITCOMMONCONTROLSEX tooltips{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&tooltips);
   WNDCLASSEXW mainClass{};
   mainClass.cbSize = sizeof mainClass;
   mainClass.lpfnWndProc = mainProc;
@@ -92,10 +105,14 @@ bool HostWindow::create(int show) {
   if (!main_) return false;
   RECT client{};
   GetClientRect(main_, &client);
-  document_ = CreateWindowExW(WS_EX_CLIENTEDGE, kDocumentWindowClass, L"", WS_CHILD | WS_VISIBLE, 0, kBarRowHeight,
-                              client.right, std::max<LONG>(client.bottom - kBarRowHeight, 0), main_, nullptr,
+  document_ = CreateWindowExW(WS_EX_CLIENTEDGE, kDocumentWindowClass, L"", WS_CHILD | WS_VISIBLE, 0, bandHeight(),
+                              client.right, std::max<LONG>(client.bottom - bandHeight(), 0), main_, nullptr,
                               instance, this);
   if (!document_) return false;
+  // The buttons' screen tips: the caption of a bar's button, title and text of a ribbon's.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main_, nullptr, instance, nullptr);
+  if (tooltip_) SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 320);
   ShowWindow(main_, show);
   UpdateWindow(main_);
   return true;
@@ -134,24 +151,16 @@ LRESULT HostWindow::onMain(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   switch (message) {
     case WM_SIZE:
       if (document_)
-        MoveWindow(document_, 0, kBarRowHeight, LOWORD(lParam), std::max(HIWORD(lParam) - kBarRowHeight, 0), TRUE);
+        MoveWindow(document_, 0, bandHeight(), LOWORD(lParam), std::max(HIWORD(lParam) - bandHeight(), 0), TRUE);
       return 0;
     case WM_PAINT: {
       const PaintDc dc(window);
-      if (dc.get()) paintBars(dc.get());
+      if (dc.get()) paintBand(dc.get());
       return 0;
     }
-    case WM_LBUTTONDOWN: {
-      const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      for (const BarButton& button : barButtons()) {
-        if (PtInRect(&button.rect, point)) {
-          clickButton(state_, button.barId, button.buttonId);
-          refresh();
-          break;
-        }
-      }
+    case WM_LBUTTONDOWN:
+      onBandClick({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
-    }
     case WM_CLOSE:
       // A sink that is running (an add-in inside its event, waiting on another
       // process) must not see its host go: close once it has returned.
@@ -218,31 +227,255 @@ LRESULT HostWindow::onDocument(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
 }
 
-std::vector<HostWindow::BarButton> HostWindow::barButtons() const {
-  std::vector<BarButton> out;
+int HostWindow::bandHeight() const {
+  return state_->ui == HostUi::Ribbon ? kTabRowHeight + kRibbonBodyHeight : kBarRowHeight;
+}
+
+namespace {
+
+std::wstring wideOf(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+int textWidth(const std::wstring& text) { return 7 * static_cast<int>(text.size()); }
+
+}  // namespace
+
+// The bars' buttons in one row from `top`, each bar after the one before.
+void HostWindow::barRow(std::vector<BandItem>& items, int top) const {
   int x = 4;
   for (const BarData& bar : state_->bars.bars()) {
     if (!bar.visible) continue;
     for (const ButtonData& button : bar.buttons) {
-      std::wstring caption(button.caption.begin(), button.caption.end());
+      std::wstring caption = wideOf(button.caption);
       if (caption.empty()) caption = L"#" + std::to_wstring(button.faceId);
-      const int width = std::max(24, 16 + 7 * static_cast<int>(caption.size()));
-      out.push_back({bar.id, button.id, RECT{x, 3, x + width, kBarRowHeight - 3}, caption});
+      const int width = std::max(24, 16 + textWidth(caption));
+      BandItem item{BandItem::Kind::BarButton, RECT{x, top + 3, x + width, top + kBarRowHeight - 3}, caption, caption};
+      item.barId = bar.id;
+      item.buttonId = button.id;
+      items.push_back(std::move(item));
       x += width + 4;
     }
     x += 12;
   }
-  return out;
 }
 
-void HostWindow::paintBars(HDC dc) {
+// The tab's groups side by side: a large button takes the group's height, normal
+// ones stand three to a column; the group's name lies below its buttons.
+void HostWindow::ribbonGroups(std::vector<BandItem>& items, const std::wstring& tabLabel) const {
+  const int top = kTabRowHeight + 4;
+  int x = 6;
+  for (const AddinRibbon& ribbon : state_->ribbons)
+    for (const RibbonTab& tab : ribbon.tabs) {
+      if (wideOf(tab.label) != tabLabel) continue;
+      for (const RibbonGroup& group : tab.groups) {
+        const int groupLeft = x;
+        int row = 0;
+        int columnWidth = 0;
+        for (const RibbonButton& button : group.buttons) {
+          BandItem item{BandItem::Kind::RibbonButton, {}, wideOf(button.label)};
+          item.tip = wideOf(button.screentip.empty() ? button.label : button.screentip);
+          if (!button.supertip.empty()) item.tip += L"\r\n" + wideOf(button.supertip);
+          item.ribbonId = button.id;
+          item.large = button.large;
+          item.picture = button.picture.get();
+          if (button.large) {
+            if (row > 0) x += columnWidth + 4;
+            const int width = std::max(48, textWidth(item.text) + 10);
+            item.rect = RECT{x, top, x + width, top + kLargeButtonHeight};
+            x += width + 4;
+            row = 0;
+            columnWidth = 0;
+          } else {
+            const int width = 28 + textWidth(item.text);
+            item.rect = RECT{x, top + row * kSmallButtonHeight, x + width, top + (row + 1) * kSmallButtonHeight};
+            columnWidth = std::max(columnWidth, width);
+            if (++row == 3) {
+              x += columnWidth + 4;
+              row = 0;
+              columnWidth = 0;
+            }
+          }
+          items.push_back(std::move(item));
+        }
+        if (row > 0) x += columnWidth + 4;
+        const int right = std::max(x, groupLeft + textWidth(wideOf(group.label)) + 12);
+        items.push_back(BandItem{BandItem::Kind::GroupName,
+                                 RECT{groupLeft, kTabRowHeight + kRibbonBodyHeight - kGroupLabelHeight - 2, right,
+                                      kTabRowHeight + kRibbonBodyHeight - 2},
+                                 wideOf(group.label)});
+        x = right + 8;
+      }
+    }
+}
+
+// The tab shown: the one the user chose while it is there, else the first add-in's
+// tab, else "Add-Ins" with the bars, else "Start".
+std::wstring HostWindow::shownTab() const {
+  std::vector<std::wstring> tabs;
+  for (const AddinRibbon& ribbon : state_->ribbons)
+    for (const RibbonTab& tab : ribbon.tabs) tabs.push_back(wideOf(tab.label));
+  const bool bars = std::any_of(state_->bars.bars().begin(), state_->bars.bars().end(),
+                                [](const BarData& bar) { return bar.visible; });
+  if (!chosenTab_.empty() &&
+      (chosenTab_ == kStartTab || (chosenTab_ == kAddinsTab && bars) ||
+       std::find(tabs.begin(), tabs.end(), chosenTab_) != tabs.end()))
+    return chosenTab_;
+  if (!tabs.empty()) return tabs.front();
+  return bars ? kAddinsTab : kStartTab;
+}
+
+std::vector<HostWindow::BandItem> HostWindow::bandItems() const {
+  std::vector<BandItem> items;
+  if (state_->ui != HostUi::Ribbon) {
+    barRow(items, 0);
+    return items;
+  }
+  std::vector<std::wstring> names = {kStartTab};
+  if (std::any_of(state_->bars.bars().begin(), state_->bars.bars().end(), [](const BarData& bar) { return bar.visible; }))
+    names.push_back(kAddinsTab);
+  for (const AddinRibbon& ribbon : state_->ribbons)
+    for (const RibbonTab& tab : ribbon.tabs) names.push_back(wideOf(tab.label));
+  const std::wstring shown = shownTab();
+  int x = 4;
+  for (const std::wstring& name : names) {
+    const int width = 20 + textWidth(name);
+    BandItem tab{BandItem::Kind::Tab, RECT{x, 2, x + width, kTabRowHeight}, name};
+    tab.selected = name == shown;
+    items.push_back(std::move(tab));
+    x += width + 2;
+  }
+  if (shown == kAddinsTab) {
+    barRow(items, kTabRowHeight + 4);
+  } else if (shown != kStartTab) {
+    ribbonGroups(items, shown);
+  }
+  return items;
+}
+
+void HostWindow::onBandClick(POINT point) {
+  for (const BandItem& item : bandItems()) {
+    if (!PtInRect(&item.rect, point)) continue;
+    switch (item.kind) {
+      case BandItem::Kind::Tab:
+        chosenTab_ = item.text;
+        break;
+      case BandItem::Kind::GroupName:
+        break;
+      case BandItem::Kind::BarButton:
+        clickButton(state_, item.barId, item.buttonId);
+        break;
+      case BandItem::Kind::RibbonButton:
+        pressRibbonButton(state_, item.ribbonId);
+        break;
+    }
+    refresh();
+    return;
+  }
+}
+
+namespace {
+
+// A ribbon picture (an IPictureDisp holding a bitmap) scaled into `box`, its alpha
+// channel laid over the ribbon's background.
+void drawPicture(HDC dc, IDispatch* picture, const RECT& box) {
+  ComPtr<IPicture> asPicture;
+  OLE_HANDLE handle = 0;
+  if (!picture || FAILED(picture->QueryInterface(IID_IPicture, asPicture.putVoid())) ||
+      FAILED(asPicture->get_Handle(&handle)))
+    return;
+  const auto bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+  BITMAP info{};
+  if (!GetObjectW(bitmap, sizeof info, &info)) return;
+  const UniqueMemoryDc source(CreateCompatibleDC(dc));
+  if (!source) return;
+  const SelectedObject selected(source.get(), bitmap);
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  if (info.bmBitsPixel == 32) {
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, box.left, box.top, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, blend);
+  } else {
+    StretchBlt(dc, box.left, box.top, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+  }
+}
+
+}  // namespace
+
+void HostWindow::paintBand(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   const SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
-  for (BarButton& button : barButtons()) {
-    DrawEdge(dc, &button.rect, EDGE_RAISED, BF_RECT);
-    DrawTextW(dc, button.caption.c_str(), static_cast<int>(button.caption.size()), &button.rect,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const std::vector<BandItem> items = bandItems();
+  if (state_->ui == HostUi::Ribbon) {
+    RECT client{};
+    GetClientRect(main_, &client);
+    RECT body{0, kTabRowHeight, client.right, kTabRowHeight + kRibbonBodyHeight};
+    FillRect(dc, &body, GetSysColorBrush(COLOR_WINDOW));
+    DrawEdge(dc, &body, EDGE_ETCHED, BF_TOP | BF_BOTTOM);
   }
+  for (const BandItem& item : items) {
+    RECT rect = item.rect;
+    switch (item.kind) {
+      case BandItem::Kind::GroupName:  // with the line that ends the group
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, item.text.c_str(), -1, &rect, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
+        MoveToEx(dc, rect.right + 3, kTabRowHeight + 6, nullptr);
+        LineTo(dc, rect.right + 3, kTabRowHeight + kRibbonBodyHeight - 6);
+        break;
+      case BandItem::Kind::Tab:
+        if (item.selected) {
+          FillRect(dc, &rect, GetSysColorBrush(COLOR_WINDOW));
+          DrawEdge(dc, &rect, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT);
+        }
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        DrawTextW(dc, item.text.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        break;
+      case BandItem::Kind::BarButton:
+        DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        DrawTextW(dc, item.text.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        break;
+      case BandItem::Kind::RibbonButton: {
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        if (item.large) {
+          const int left = (rect.left + rect.right) / 2 - 16;
+          drawPicture(dc, item.picture, RECT{left, rect.top + 4, left + 32, rect.top + 36});
+          RECT label{rect.left, rect.top + 40, rect.right, rect.bottom};
+          DrawTextW(dc, item.text.c_str(), -1, &label, DT_CENTER | DT_TOP | DT_SINGLELINE);
+        } else {
+          drawPicture(dc, item.picture, RECT{rect.left + 3, rect.top + 3, rect.left + 19, rect.top + 19});
+          RECT label{rect.left + 24, rect.top, rect.right, rect.bottom};
+          DrawTextW(dc, item.text.c_str(), -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        }
+        break;
+      }
+    }
+  }
+  updateTips(items);
+}
+
+// One tool per button, set afresh only when the buttons changed.
+void HostWindow::updateTips(const std::vector<BandItem>& items) {
+  if (!tooltip_) return;
+  std::vector<std::pair<RECT, std::wstring>> tips;
+  for (const BandItem& item : items)
+    if (!item.tip.empty()) tips.emplace_back(item.rect, item.tip);
+  const auto same = [](const std::pair<RECT, std::wstring>& a, const std::pair<RECT, std::wstring>& b) {
+    return EqualRect(&a.first, &b.first) && a.second == b.second;
+  };
+  if (std::equal(tips.begin(), tips.end(), tips_.begin(), tips_.end(), same)) return;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = main_;
+  for (size_t i = 0; i < tips_.size(); ++i) {
+    tool.uId = i + 1;
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  for (size_t i = 0; i < tips.size(); ++i) {
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = i + 1;
+    tool.rect = tips[i].first;
+    tool.lpszText = tips[i].second.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  tips_ = std::move(tips);
 }
 
 HFONT FontCache::fontFor(HDC dc, float size) {
@@ -337,6 +570,12 @@ void HostWindow::paintDocument(HDC dc) {
     if (lineEnd >= glyphs.size()) break;
     lineStart = lineEnd + 1;
   }
+}
+
+std::optional<RECT> HostWindow::ribbonButtonRect(const std::u16string& id) const {
+  for (const BandItem& item : bandItems())
+    if (item.kind == BandItem::Kind::RibbonButton && item.ribbonId == id) return item.rect;
+  return std::nullopt;
 }
 
 std::optional<RECT> HostWindow::boxOf(size_t position) const {

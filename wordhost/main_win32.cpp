@@ -1,7 +1,8 @@
 // wordhost.exe: the Word stand-in. Serves its Application object from the
 // running object table under Word.Application's class id, loads the add-ins
 // Word would load, and shows the document; with --script it runs control
-// operations from a file, writes the document dump and ends.
+// operations from a file, writes the document dump and ends. It plays Word 2003
+// (menus and toolbars) or, with --ribbon, a ribbon-era Word.
 
 #include <windows.h>
 #include <objbase.h>
@@ -16,10 +17,12 @@
 #include <sstream>
 #include <string>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/handles.h"
 #include "session/text_codec.h"
+#include "wordhost/busy_filter.h"
 #include "wordhost/host_window.h"
+#include "wordhost/ribbon.h"
 #include "wordhost/script_runner.h"
 #include "wordhost/word_objects.h"
 
@@ -38,6 +41,7 @@ struct Options {
   std::wstring script;
   std::wstring dump;
   std::wstring bars;
+  HostUi ui = HostUi::MenusAndToolbars;
   bool noAddins = false;
   bool valid = true;
 };
@@ -58,6 +62,10 @@ Options parseOptions() {
       options.bars = argv[++i];
     } else if (arg == L"--no-addins") {
       options.noAddins = true;
+    } else if (arg == L"--ribbon") {
+      options.ui = HostUi::Ribbon;
+    } else if (arg == L"--menus") {
+      options.ui = HostUi::MenusAndToolbars;
     } else if (arg == L"-Embedding" || arg == L"/Embedding" || arg == L"-Automation" || arg == L"/Automation") {
       // Started by COM: the object goes into the running object table anyway.
     } else {
@@ -80,11 +88,12 @@ std::wstring defaultBarsFile() {
 // wordhost/addins when it is built, else nothing to load.
 class ProgramHooks final : public HostHooks {
  public:
-  explicit ProgramHooks(HostWindow& window) : window_(window) {}
+  // `ribbon`: where a ribbon-era Word puts the add-ins' tabs; null for Word 2003.
+  ProgramHooks(HostWindow& window, RibbonHost* ribbon) : window_(window), ribbon_(ribbon) {}
 
   void attach(IDispatch* application) {
 #ifdef WORDHOST_HAVE_ADDIN_LOADER
-    loader_.emplace(application);
+    loader_.emplace(application, ribbon_);
 #endif
   }
   HRESULT loadAddins() override {
@@ -125,6 +134,7 @@ class ProgramHooks final : public HostHooks {
 
  private:
   HostWindow& window_;
+  RibbonHost* ribbon_;
 #ifdef WORDHOST_HAVE_ADDIN_LOADER
   std::optional<AddinLoader> loader_;
 #endif
@@ -159,13 +169,15 @@ int runHost(int show) {
   const Options options = parseOptions();
   if (!options.valid) {
     // No message box: the host is mostly started by tests, which nobody answers.
-    std::fprintf(stderr, "usage: wordhost [--script FILE] [--dump FILE] [--bars FILE] [--no-addins]\n");
+    std::fprintf(stderr, "usage: wordhost [--menus | --ribbon] [--script FILE] [--dump FILE] [--bars FILE] [--no-addins]\n");
     return 2;
   }
   auto state = std::make_shared<HostState>(
       fromWide(options.bars.empty() ? defaultBarsFile().c_str() : options.bars.c_str()));
+  state->ui = options.ui;
   HostWindow window(state);
-  ProgramHooks hooks(window);
+  HostRibbon ribbon(state);
+  ProgramHooks hooks(window, options.ui == HostUi::Ribbon ? &ribbon : nullptr);
   state->hooks = &hooks;
   state->changed = [&window] { window.refresh(); };
   ComPtr<IDispatch> application = createApplication(state);
@@ -177,6 +189,9 @@ int runHost(int show) {
     exitCode = runScriptMode(application.get(), *state, options);
     hooks.shutdown();
   } else {
+    const ComPtr<IMessageFilter> filter = createBusyFilter(state);
+    ComPtr<IMessageFilter> previousFilter;
+    if (filter) CoRegisterMessageFilter(filter.get(), previousFilter.put());
     DWORD cookie = 0;
     const HRESULT registered =
         RegisterActiveObject(application.get(), word::kClsidApplication, ACTIVEOBJECT_STRONG, &cookie);
@@ -195,6 +210,7 @@ int runHost(int show) {
     }
     if (cookie != 0) RevokeActiveObject(cookie, nullptr);
     exitCode = FAILED(registered) ? 4 : 0;
+    if (filter) CoRegisterMessageFilter(previousFilter.get(), nullptr);
   }
   window.onClose = nullptr;
   state->changed = nullptr;

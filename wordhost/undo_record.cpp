@@ -1,6 +1,6 @@
 #include "wordhost/undo_record.h"
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "wordhost/dispatch_base.h"
 #include "wordhost/document_model.h"
 #include "wordhost/host_state.h"

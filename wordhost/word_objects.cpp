@@ -8,6 +8,7 @@
 #include "wordhost/command_bars.h"
 #include "wordhost/dispatch_base.h"
 #include "wordhost/events.h"
+#include "wordhost/ribbon.h"
 #include "wordhost/text_util.h"
 #include "wordhost/undo_record.h"
 
@@ -369,6 +370,7 @@ class ApplicationObject final : public DispatchObject {
   HRESULT selection(Invocation& call) { return call.returnDispatch(createSelection(sharedState()).detach()); }
   HRESULT undoRecord(Invocation& call) { return call.returnDispatch(createUndoRecord(sharedState()).detach()); }
   HRESULT name(Invocation& call) { return call.returnString(kApplicationName); }
+  HRESULT version(Invocation& call) { return call.returnString(state().version()); }
   HRESULT commandBars(Invocation& call) { return call.returnDispatch(createCommandBars(sharedState()).detach()); }
   HRESULT quit(Invocation& call) {
     state().quitRequested = true;
@@ -382,6 +384,22 @@ class ApplicationObject final : public DispatchObject {
     int sinks = 0;
     PENDRIX_RETURN_IF_FAILED(wordhost::clickControl(sharedState(), caption, sinks));
     return call.returnInt(sinks);
+  }
+  HRESULT clickRibbonControl(Invocation& call) {
+    std::u16string id;
+    PENDRIX_RETURN_IF_FAILED(call.stringArg(0, id));
+    const HRESULT hr = pressRibbonButton(sharedState(), id);
+    if (state().changed) state().changed();
+    return hr;
+  }
+  // Word busy for a while (a dialog of its own open): calls from other processes are
+  // refused until then, by the program's message filter.
+  HRESULT busy(Invocation& call) {
+    long milliseconds = 0;
+    PENDRIX_RETURN_IF_FAILED(call.intArg(0, milliseconds));
+    if (milliseconds < 0) return E_INVALIDARG;
+    state().busyUntil = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    return S_OK;
   }
   HRESULT doubleClickField(Invocation& call) {
     long index = 0;
@@ -481,10 +499,14 @@ class ApplicationObject final : public DispatchObject {
         {L"Selection", word::kDispidSelection, kGet, L"", WORDHOST_BIND(ApplicationObject, selection)},
         {L"UndoRecord", word::kDispidUndoRecord, kGet, L"", WORDHOST_BIND(ApplicationObject, undoRecord)},
         {L"Name", kDispidName, kGet, L"", WORDHOST_BIND(ApplicationObject, name)},
+        {L"Version", kDispidVersion, kGet, L"", WORDHOST_BIND(ApplicationObject, version)},
         {L"CommandBars", kDispidCommandBars, kGet, L"", WORDHOST_BIND(ApplicationObject, commandBars)},
         {L"Quit", kDispidQuit, kMethod, L"SaveChanges,OriginalFormat,RouteDocument",
          WORDHOST_BIND(ApplicationObject, quit)},
         {L"ClickControl", kDispidClickControl, kMethod, L"Caption", WORDHOST_BIND(ApplicationObject, clickControl)},
+        {L"ClickRibbonControl", kDispidClickRibbonControl, kMethod, L"Id",
+         WORDHOST_BIND(ApplicationObject, clickRibbonControl)},
+        {L"Busy", kDispidBusy, kMethod, L"Milliseconds", WORDHOST_BIND(ApplicationObject, busy)},
         {L"DoubleClickField", kDispidDoubleClickField, kMethod, L"Index",
          WORDHOST_BIND(ApplicationObject, doubleClickField)},
         {L"SetSelection", kDispidSetSelection, kMethod, L"Start,End", WORDHOST_BIND(ApplicationObject, setSelection)},
@@ -518,6 +540,63 @@ ComPtr<IDispatch> createSelection(const std::shared_ptr<HostState>& state) {
   return ComPtr<IDispatch>::attach(new SelectionObject(state));
 }
 
+ComPtr<IDispatch> createWindow(const std::shared_ptr<HostState>& state) {
+  return ComPtr<IDispatch>::attach(new WindowObject(state));
+}
+
+namespace {
+
+void appendField(std::string& out, const char* name, const std::u16string& value) {
+  out += std::string(",\"") + name + "\":";
+  appendJsonString(out, value);
+}
+
+// "ribbon":[{"progId","tabs":[{"id","label","groups":[{"id","label","buttons":[{"id",
+// "label","size","screentip","supertip","onAction","picture"}]}]}]}]
+void appendRibbon(std::string& out, const HostState& state) {
+  const char* comma = "";
+  for (const AddinRibbon& ribbon : state.ribbons) {
+    out += comma;
+    comma = ",";
+    out += "{\"progId\":";
+    appendJsonString(out, ribbon.progId);
+    out += ",\"tabs\":[";
+    const char* tabComma = "";
+    for (const RibbonTab& tab : ribbon.tabs) {
+      out += std::string(tabComma) + "{\"id\":";
+      tabComma = ",";
+      appendJsonString(out, tab.id);
+      appendField(out, "label", tab.label);
+      out += ",\"groups\":[";
+      const char* groupComma = "";
+      for (const RibbonGroup& group : tab.groups) {
+        out += std::string(groupComma) + "{\"id\":";
+        groupComma = ",";
+        appendJsonString(out, group.id);
+        appendField(out, "label", group.label);
+        out += ",\"buttons\":[";
+        const char* buttonComma = "";
+        for (const RibbonButton& button : group.buttons) {
+          out += std::string(buttonComma) + "{\"id\":";
+          buttonComma = ",";
+          appendJsonString(out, button.id);
+          appendField(out, "label", button.label);
+          out += std::string(",\"size\":\"") + (button.large ? "large" : "normal") + "\"";
+          appendField(out, "screentip", button.screentip);
+          appendField(out, "supertip", button.supertip);
+          appendField(out, "onAction", button.onAction);
+          out += ",\"picture\":\"" + pictureSize(button.picture.get()) + "\"}";
+        }
+        out += "]}";
+      }
+      out += "]}";
+    }
+    out += "]}";
+  }
+}
+
+}  // namespace
+
 std::string documentDump(HostState& state) {
   std::string out = state.document.dumpJson();
   if (out.empty() || out.back() != '}') return out;
@@ -543,6 +622,8 @@ std::string documentDump(HostState& state) {
     }
     out += "]}";
   }
+  out += "],\"ribbon\":[";
+  appendRibbon(out, state);
   out += "]}";
   return out;
 }

@@ -1,11 +1,11 @@
 #pragma once
 // Word's objects over the document model, as IDispatch without a type library:
 // Application, Document, Fields, Field, Range, Selection, Window, View, Font.
-// They answer the DISPIDs of office_interfaces.h and their names.
+// They answer the DISPIDs of win32/office_interfaces.h and their names.
 
 #include <memory>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/com.h"
 #include "wordhost/host_state.h"
 
@@ -30,6 +30,9 @@ inline constexpr DISPID kDispidClearDocument = 0x1010C;
 inline constexpr DISPID kDispidConnectedSinks = 0x1010D;
 inline constexpr DISPID kDispidLiveObjects = 0x1010E;
 inline constexpr DISPID kDispidLoadAddin = 0x1010F;
+inline constexpr DISPID kDispidVersion = 0x10004;
+inline constexpr DISPID kDispidBusy = 0x10110;
+inline constexpr DISPID kDispidClickRibbonControl = 0x10111;
 
 inline constexpr char16_t kApplicationName[] = u"Microsoft Word";
 
@@ -37,9 +40,10 @@ inline constexpr char16_t kApplicationName[] = u"Microsoft Word";
 // over the same state.
 ComPtr<IDispatch> createApplication(const std::shared_ptr<HostState>& state);
 ComPtr<IDispatch> createSelection(const std::shared_ptr<HostState>& state);
+ComPtr<IDispatch> createWindow(const std::shared_ptr<HostState>& state);
 
-// The document dump with the command bars added: what a test or a script run
-// compares.
+// The document dump with the command bars and the add-ins' ribbon tabs added: what a
+// test or a script run compares.
 std::string documentDump(HostState& state);
 
 }  // namespace pendrix::wordhost

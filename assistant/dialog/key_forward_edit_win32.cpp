@@ -28,6 +28,12 @@ LRESULT CALLBACK CKeyForwardEdit::subclassProc(HWND window, UINT message, WPARAM
     SendMessageW(GetParent(window), WM_KEYDOWN, wParam, MAKELPARAM(LOWORD(lParam), HIWORD(lParam)));
     return 0;
   }
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU && lParam != 0) {
+    // An Alt key that no button took: the default handling would send the keyboard-
+    // menu command to this edit, which has the focus, and the dialog (Alt+L, Alt+5)
+    // would never see it.
+    return SendMessageW(GetParent(window), message, wParam, lParam);
+  }
   return DefSubclassProc(window, message, wParam, lParam);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The dialog's tiny key-input edit: typed characters reach it as usual (and the
 // dialog reads them from its text), but key-down messages go to the dialog, which
-// turns cursor and delete keys into moves in the formula.
+// turns cursor and delete keys into moves in the formula, and so does the keyboard-
+// menu command of an Alt key that no button took.
 
 #include <windows.h>
 

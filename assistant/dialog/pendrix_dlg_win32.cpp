@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <ctime>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -25,10 +26,15 @@ constexpr wchar_t kProgramName[] = L"Pendrix";
 constexpr UINT kWmReportDeferredFailure = WM_APP + 1;
 // Posted during the set-up, so it comes once the window shows.
 constexpr UINT kWmComeToFront = WM_APP + 2;
-// The tooltips are made once the dialog has painted: two dozen tooltip windows
-// made during the set-up would keep the window from showing for tens of
-// milliseconds, and nobody points at a button in the first instant.
-constexpr UINT_PTR kTooltipTimer = 1;
+// Posted when a combo box's list closes: the combo box selects its text after
+// telling, and a focus taken away before that would leave the selection drawn.
+constexpr UINT kWmFocusKeyInput = WM_APP + 3;
+// The tooltips and the exercise menus are made once the dialog has painted: two
+// dozen tooltip windows, the exercise folders and files and the menus' pictures
+// would keep the window from showing for tens of milliseconds, and nobody points at
+// a button or opens a menu in the first instant. A command that needs the menus
+// earlier makes them first.
+constexpr UINT_PTR kDeferredSetUpTimer = 1;
 
 // Keys that the key-input edit forwards and the formula editor understands.
 bool editorKeyOf(WPARAM key, EditorKey& out) {
@@ -54,6 +60,13 @@ bool isFormulaButton(int id) {
   for (const int button : kFormulaButtons)
     if (button == id) return true;
   return false;
+}
+
+// The decimal symbol of the user's locale ("," on a German system).
+char16_t localeDecimalSymbol() {
+  wchar_t symbol[4] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, symbol, 4) <= 1) return u'.';
+  return static_cast<char16_t>(symbol[0]);
 }
 
 // Restores the previous cursor when a long command is done.
@@ -115,8 +128,6 @@ CPendrixDlg::CPendrixDlg(HINSTANCE instance, Settings& settings, std::u16string 
       exerciseStore_(makeWin32ProfileStore()),
       menus_(*exerciseStore_, settings_, exercise_, notifier_) {
   signs_ = loadPreviewSigns(instance_);
-  for (int id = IDB_MENU_FILE; id <= IDB_MENU_EXERCISE_MORE; ++id)
-    menuPictures_.emplace_back(static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 CPendrixDlg::~CPendrixDlg() {
@@ -152,8 +163,12 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: onPaint(); return TRUE;
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(smallIcon_.get());
     case WM_CLOSE: onClose(); return TRUE;
-    case kWmReportDeferredFailure: report(std::exchange(deferredFailure_, WordOutcome{})); return TRUE;
+    case kWmReportDeferredFailure:
+      report(std::exchange(deferredFailure_, WordOutcome{}));
+      focusKeyInput();
+      return TRUE;
     case kWmComeToFront: comeToFront(); return TRUE;
+    case kWmFocusKeyInput: focusKeyInput(); return TRUE;
     case WM_TIMER: onTimer(wParam); return TRUE;
     case WM_LBUTTONDOWN: return onPreviewClick(lParam, false);
     case WM_LBUTTONDBLCLK: return onPreviewClick(lParam, true);
@@ -190,6 +205,7 @@ INT_PTR CPendrixDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL CPendrixDlg::onInitDialog() {
   backgroundBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  display_.setDecimalSymbol(settings_->decimalSymbol ? settings_->decimalSymbol : localeDecimalSymbol());
   addAboutItem();
   largeIcon_.reset(loadIcon(instance_, SM_CXICON, SM_CYICON));
   smallIcon_.reset(loadIcon(instance_, SM_CXSMICON, SM_CYSMICON));
@@ -204,14 +220,14 @@ BOOL CPendrixDlg::onInitDialog() {
 
   SetMenu(hwnd_, nullptr);
   exerciseMenu_.reset(LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_EXERCISE_MENU)));
-  buildExerciseFileMenu();
   setUpButtons();
   setUpComboBoxes();
   // A timer message comes after the first paint.
-  if (!SetTimer(hwnd_, kTooltipTimer, USER_TIMER_MINIMUM, nullptr)) setUpTooltips();
+  if (!SetTimer(hwnd_, kDeferredSetUpTimer, USER_TIMER_MINIMUM, nullptr)) finishSetUp();
   resetSolutionDisplay(display_);
   SetFocus(keyInput_.window());
   PostMessageW(hwnd_, kWmComeToFront, 0, 0);
+  CPendrixApp::instance().showMessagesForLater(hwnd_);  // the first start's question
   return TRUE;
 }
 
@@ -280,9 +296,22 @@ void CPendrixDlg::setUpTooltips() {
 }
 
 void CPendrixDlg::onTimer(UINT_PTR id) {
-  if (id != kTooltipTimer) return;
-  KillTimer(hwnd_, kTooltipTimer);
+  if (id != kDeferredSetUpTimer) return;
+  KillTimer(hwnd_, kDeferredSetUpTimer);
+  finishSetUp();
+}
+
+void CPendrixDlg::finishSetUp() {
   setUpTooltips();
+  ensureExerciseMenus();
+}
+
+void CPendrixDlg::ensureExerciseMenus() {
+  if (exerciseMenusBuilt_) return;
+  exerciseMenusBuilt_ = true;
+  for (int id = IDB_MENU_FILE; id <= IDB_MENU_EXERCISE_MORE; ++id)
+    menuPictures_.emplace_back(static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
+  buildExerciseFileMenu();
 }
 
 void CPendrixDlg::onCommand(int id, int code) {
@@ -293,9 +322,19 @@ void CPendrixDlg::onCommand(int id, int code) {
   for (const ComboControl& combo : kComboControls) {
     if (combo.id != id) continue;
     if (code == CBN_SELCHANGE) onComboSelection(id);
+    if (code == CBN_CLOSEUP) PostMessageW(hwnd_, kWmFocusKeyInput, 0, 0);  // closed with or without a choice
     return;
   }
-  if (code != BN_CLICKED) return;
+  // An owner-drawn button reports the second of two quick clicks as a double click
+  // and sends no click for it; each click is one press.
+  if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return;
+  runCommand(id);
+  // Whatever the command showed (a popup closed without a choice, a message box),
+  // typing goes on without a click. A dialog that ended or hid takes no focus.
+  if (id != IDC_OK && id != IDCANCEL && id != IDOK) focusKeyInput();
+}
+
+void CPendrixDlg::runCommand(int id) {
   if (isFormulaButton(id)) return onFormulaButton(id);
   if (id >= IDM_FILE_FIRST && id <= IDM_FILE_LAST) return onChooseFile(id - IDM_FILE_FIRST);
   if (id >= IDM_EXERCISE_FIRST && id <= IDM_EXERCISE_LAST) return onChooseExercise(id - IDM_EXERCISE_FIRST + 1);
@@ -304,9 +343,14 @@ void CPendrixDlg::onCommand(int id, int code) {
   }
 }
 
+void CPendrixDlg::focusKeyInput() {
+  if (hwnd_ && IsWindowVisible(hwnd_)) keyInput_.clearAndFocus();
+}
+
 bool CPendrixDlg::onSystemCommand(WPARAM command, LPARAM character) {
   if ((command & 0xFFF0) == IDM_ABOUTBOX) {
     showAboutBox(instance_, hwnd_);
+    focusKeyInput();
     return true;
   }
   DefWindowProcW(hwnd_, WM_SYSCOMMAND, command, character);
@@ -318,7 +362,7 @@ bool CPendrixDlg::onSystemCommand(WPARAM command, LPARAM character) {
       return true;
     }
     redrawPreview();
-    keyInput_.clearAndFocus();
+    focusKeyInput();
   }
   return true;
 }
@@ -358,10 +402,11 @@ bool CPendrixDlg::onPreviewClick(LPARAM point, bool doubleClick) {
   layout_.setClick(grid_, at.x, at.y);
   redrawPreview();  // resolves the click into the cursor column
   if (doubleClick && isRootOpen(grid_.characterAtCursor())) {
-    if (const auto degree = askRootDegree(instance_, hwnd_)) editor_.setRootDegreeAtCursor(*degree);
+    if (const auto degree = askRootDegree(instance_, hwnd_, settings_->listSeparator))
+      editor_.setRootDegreeAtCursor(*degree);
     redrawPreview();
   }
-  SetFocus(keyInput_.window());
+  focusKeyInput();
   return true;
 }
 
@@ -381,7 +426,9 @@ void CPendrixDlg::onComboSelection(int id) {
       default: break;
     }
   }
-  SetFocus(keyInput_.window());
+  // Moving through the open list changes the selection too; the focus comes back
+  // when the list closes.
+  if (!SendDlgItemMessageW(hwnd_, id, CB_GETDROPPEDSTATE, 0, 0)) focusKeyInput();
 }
 
 HRESULT CPendrixDlg::setWordApplication(IDispatch* application) { return word_.setApplication(application); }
@@ -402,7 +449,9 @@ void CPendrixDlg::loadField() {
     PostMessageW(hwnd_, kWmReportDeferredFailure, 0, 0);
     return;
   }
-  loadWordField(code, grid_, settings_, notifier_);
+  // Its messages ("Formel zu komplex") wait until Word's calls have returned.
+  loadWordField(code, grid_, settings_, CPendrixApp::instance().messagesForLater());
+  CPendrixApp::instance().showMessagesForLater(hwnd_);
   redrawPreview();
 }
 
@@ -410,8 +459,16 @@ void CPendrixDlg::closeSession() {
   if (hwnd_) EndDialog(hwnd_, IDCANCEL);
 }
 
+// A Word that fails keeps the session: the formula stays, the user reads Word's
+// reason and can press OK again or cancel. A Word that is gone leaves nothing to try
+// again with, and OK ends the session as before.
 void CPendrixDlg::onOk() {
-  word_.insertFormulaAndClose(generateEqCode(grid_, settings_.record()), settings_->raiseSize);
+  const WordOutcome written = word_.insertFormulaAndClose(generateEqCode(grid_, settings_.record()), settings_->raiseSize);
+  if (!written.ok() && !wordIsGone()) {
+    report(written);
+    focusKeyInput();
+    return;
+  }
   word_.releaseDocumentAndApplication();
   returnToWord();
   EndDialog(hwnd_, IDOK);
@@ -431,8 +488,10 @@ void CPendrixDlg::onCancel() {
 // client, and no release will ever come to end a hidden assistant.
 bool CPendrixDlg::heldByLiveClient() const {
   if (!autoProxy_) return false;
-  return wordWindowHandle_ == 0 || IsWindow(windowFromI4(wordWindowHandle_));
+  return !wordIsGone();
 }
+
+bool CPendrixDlg::wordIsGone() const { return wordWindowHandle_ != 0 && !IsWindow(windowFromI4(wordWindowHandle_)); }
 
 void CPendrixDlg::onClose() {
   if (heldByLiveClient()) {
@@ -476,6 +535,10 @@ void CPendrixDlg::onVaryDigits() {
 }
 
 void CPendrixDlg::onNewExercise() {
+  ensureExerciseMenus();
+  // Without an exercise chosen before, the command only says so.
+  std::optional<WaitCursor> wait;
+  if (exercise_.lastNumber() > 0) wait.emplace();
   exercise_.run(-1);
   keyInput_.clearAndFocus();
 }
@@ -494,6 +557,7 @@ void CPendrixDlg::buildExerciseFileMenu() {
 }
 
 void CPendrixDlg::onExerciseFileMenu() {
+  ensureExerciseMenus();
   const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_FILES);
   if (!popup) return;
   CExerciseMenu menu(popup);
@@ -508,6 +572,7 @@ void CPendrixDlg::onExerciseFileMenu() {
 // A file from the file menu, or the current one for "ATyp" (-1): its exercises
 // become the exercise menu, which opens at once.
 void CPendrixDlg::onChooseFile(int index) {
+  ensureExerciseMenus();
   if (!menus_.chooseFile(index)) return;
   const HMENU popup = GetSubMenu(exerciseMenu_.get(), IDM_POPUP_EXERCISES);
   if (!popup) return;
@@ -529,11 +594,14 @@ void CPendrixDlg::onChooseFile(int index) {
 }
 
 void CPendrixDlg::onChooseExercise(int number) {
+  ensureExerciseMenus();
+  const WaitCursor wait;  // the exercise is drawn and checked
   menus_.chooseExercise(number);
   keyInput_.clearAndFocus();
 }
 
 void CPendrixDlg::onWorksheet() {
+  ensureExerciseMenus();
   report(runWorksheetCommand({instance_, hwnd_, settings_, *exerciseStore_, menus_, random_, word_, notifier_}));
   SetFocus(keyInput_.window());
 }
@@ -589,12 +657,19 @@ std::u16string CPendrixDlg::controlText(int id) const {
   return fromWide(text.data(), static_cast<size_t>(length));
 }
 
+// Most keys reset the displays to what they already show; a control's text is set
+// only when it changes, as every setting costs a repaint.
 void CPendrixDlg::ControlDisplay::setValueText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION, wide(text));
+  show(IDC_SOLUTION, withDecimalSymbol(text, decimalSymbol_), value_);
 }
 
 void CPendrixDlg::ControlDisplay::setStatusText(const std::u16string& text) {
-  SetDlgItemTextW(dialog_, IDC_SOLUTION_STATUS, wide(text));
+  show(IDC_SOLUTION_STATUS, withDecimalSymbol(text, decimalSymbol_), status_);
+}
+
+void CPendrixDlg::ControlDisplay::show(int id, const std::u16string& text, std::optional<std::u16string>& shown) {
+  if (shown == text) return;
+  if (SetDlgItemTextW(dialog_, id, wide(text))) shown = text;
 }
 
 void CPendrixDlg::DialogNotifier::showInfo(const std::u16string& caption, const std::u16string& text) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialog/bitmap_tool_button_win32.h"
@@ -48,15 +49,22 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void closeSession() override;
 
  private:
-  // The two displays of the exercise area, over their static controls.
+  // The two displays of the exercise area, over their static controls; their numbers
+  // show the user's decimal symbol.
   class ControlDisplay final : public SolutionDisplay {
    public:
     explicit ControlDisplay(const HWND& dialog) : dialog_(dialog) {}
+    void setDecimalSymbol(char16_t symbol) { decimalSymbol_ = symbol; }
     void setValueText(const std::u16string& text) override;
     void setStatusText(const std::u16string& text) override;
 
    private:
+    void show(int id, const std::u16string& text, std::optional<std::u16string>& shown);
+
     const HWND& dialog_;
+    char16_t decimalSymbol_ = u'.';
+    std::optional<std::u16string> value_;
+    std::optional<std::u16string> status_;
   };
   // Message boxes owned by the dialog once it exists.
   class DialogNotifier final : public Notifier {
@@ -86,9 +94,14 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
 
   // Messages.
   void onCommand(int id, int code);
+  void runCommand(int id);
+  // After every command: typing goes to the key-input edit again.
+  void focusKeyInput();
   bool onSystemCommand(WPARAM command, LPARAM character);
   void onPaint();
   void onTimer(UINT_PTR id);
+  void finishSetUp();
+  void ensureExerciseMenus();
   void comeToFront();
   void onKeyDown(WPARAM key);
   bool onPreviewClick(LPARAM point, bool doubleClick);
@@ -127,6 +140,8 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void returnToWord();
   void report(const WordOutcome& outcome);
   bool heldByLiveClient() const;
+  // Word's main window, handed over by the client, no longer exists.
+  bool wordIsGone() const;
   std::u16string controlText(int id) const;
 
   HINSTANCE instance_;
@@ -159,6 +174,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   ExerciseCommand exercise_;
   std::unique_ptr<ProfileStore> exerciseStore_;
   ExerciseMenus menus_;
+  bool exerciseMenusBuilt_ = false;
   std::vector<UniqueBitmap> menuPictures_;  // 140, then 141 to 167
   const CExerciseMenu* activeMenu_ = nullptr;
   size_t exerciseItems_ = 0;

@@ -8,9 +8,11 @@
 
 namespace pendrix {
 
-// Asks for a root's degree. The answer is the edit's text when the user confirmed
-// with Enter (a blank or empty answer stands for no degree); nothing on cancel.
-std::optional<std::u16string> askRootDegree(HINSTANCE instance, HWND owner);
+// Asks for a root's degree. The edit takes one character; the answer is it when the
+// user confirmed with Enter (a blank or empty answer stands for no degree), nothing
+// on cancel. A character that would break the field code written with `separator`
+// is refused with a hint in place of the question, and the prompt stays open.
+std::optional<std::u16string> askRootDegree(HINSTANCE instance, HWND owner, char16_t separator);
 
 // "Info über Pendrix", modal.
 void showAboutBox(HINSTANCE instance, HWND owner);

@@ -259,6 +259,8 @@ void ExerciseCommand::showResult(bool accepted) {
   } else if (kind_ == ExerciseKind::Equation && hasLetters_) {
     if (gap) {
       c_.display.setValueText(u"");
+    } else if (sidesAgreeEverywhere(c_.left, c_.right)) {
+      c_.display.setValueText(kEveryNumberText);  // the drawn value is one of all
     } else {
       c_.display.setValueText(unknown_.fractionText.empty() ? formatSolution(unknown_.value) : unknown_.fractionText);
     }

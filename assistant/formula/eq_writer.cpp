@@ -1,11 +1,16 @@
 #include "formula/eq_writer.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace pendrix {
 namespace {
 
 constexpr uint16_t kShiftFlags = CELL_SUPERSCRIPT | CELL_SUBSCRIPT;
+
+// What a code unit of the first pass is: a character of the formula, or part of the
+// field's own syntax (a switch, the brackets around its arguments, a separator).
+enum class Unit : char { Text, Syntax };
 
 // Grid to code, with the root codes still in place. Beside every code unit the
 // degree of the root it opens is kept (0 for all other units), so that the root
@@ -17,6 +22,7 @@ class GridPass {
   void run() {
     putText(u"EQ ");
     for (int column = 0; column < grid_.length();) column = writeMainColumn(column);
+    escapeText();
   }
 
   std::u16string code;
@@ -60,6 +66,7 @@ class GridPass {
     while (code.size() > start && code.back() == u' ') {
       code.pop_back();
       degrees.pop_back();
+      units_.pop_back();
     }
   }
 
@@ -70,9 +77,7 @@ class GridPass {
     putText(up ? u"\\s\\up" : u"\\s\\do");
     put(up ? settings_.raiseDigit : settings_.lowerDigit);
     put(u'(');
-    for (; column < end && (grid_.flags(row, column) & flag) && isShifted(row, column); ++column) {
-      put(substitute(cellCharacter(row, column)));
-    }
+    for (; column < end && (grid_.flags(row, column) & flag) && isShifted(row, column); ++column) writeCell(row, column);
     put(u')');
     shiftRunWritten = true;
     return column;
@@ -80,7 +85,11 @@ class GridPass {
 
   void writeCell(int row, int column) {
     const char16_t c = cellCharacter(row, column);
-    put(substitute(c), isRootOpen(c) ? grid_.degree(row, column) : u'\0');
+    if (isRootMark(c)) {
+      put(c, isRootOpen(c) ? grid_.degree(row, column) : u'\0');
+    } else {
+      putCharacter(substitute(c));
+    }
   }
 
   // Fillers and fraction columns never start a run, whatever flags they carry.
@@ -106,16 +115,76 @@ class GridPass {
     }
   }
 
-  void put(char16_t c, char16_t degree = u'\0') {
+  void put(char16_t c, char16_t degree = u'\0', Unit unit = Unit::Syntax) {
     code.push_back(c);
     degrees.push_back(degree);
+    units_.push_back(unit);
   }
+  void putCharacter(char16_t c) { put(c, u'\0', Unit::Text); }
   void putText(std::u16string_view text) {
     for (char16_t c : text) put(c);
   }
 
+  bool opensArgument(size_t i) const { return units_[i] == Unit::Syntax && (code[i] == u'(' || isRootOpen(code[i])); }
+  bool closesArgument(size_t i) const { return units_[i] == Unit::Syntax && (code[i] == u')' || isRootClose(code[i])); }
+
+  // A character of the formula that Word's field syntax would read as syntax gets a
+  // backslash: every backslash, the separator inside a switch's arguments, and a
+  // parenthesis without its partner inside the same argument. Matched parentheses
+  // stay as typed, so "2(x+1)" keeps its code.
+  void escapeText() {
+    std::vector<bool> escaped(code.size(), false);
+    std::vector<size_t> open;     // the formula's own "(" still waiting for a partner
+    std::vector<size_t> floors;   // per open argument: how many of those lie outside it
+    const auto unmatchedUpTo = [&](size_t floor) {
+      while (open.size() > floor) {
+        escaped[open.back()] = true;
+        open.pop_back();
+      }
+    };
+    for (size_t i = 0; i < code.size(); ++i) {
+      const char16_t c = code[i];
+      if (opensArgument(i)) {
+        floors.push_back(open.size());
+      } else if (closesArgument(i)) {
+        if (!floors.empty()) {
+          unmatchedUpTo(floors.back());
+          floors.pop_back();
+        }
+      } else if (units_[i] != Unit::Text) {
+        continue;
+      } else if (c == u'\\') {
+        escaped[i] = true;
+      } else if (c == settings_.listSeparator && !floors.empty()) {
+        escaped[i] = true;
+      } else if (c == u'(') {
+        open.push_back(i);
+      } else if (c == u')') {
+        if (open.size() > (floors.empty() ? 0 : floors.back())) {
+          open.pop_back();
+        } else {
+          escaped[i] = true;
+        }
+      }
+    }
+    unmatchedUpTo(0);
+    if (std::none_of(escaped.begin(), escaped.end(), [](bool e) { return e; })) return;
+    std::u16string outCode, outDegrees;
+    for (size_t i = 0; i < code.size(); ++i) {
+      if (escaped[i]) {
+        outCode += u'\\';
+        outDegrees += u'\0';
+      }
+      outCode += code[i];
+      outDegrees += degrees[i];
+    }
+    code = std::move(outCode);
+    degrees = std::move(outDegrees);
+  }
+
   const FormulaGrid& grid_;
   const SettingsRecord& settings_;
+  std::vector<Unit> units_;
 };
 
 std::u16string writeRoots(const std::u16string& code, const std::u16string& degrees, char16_t separator) {
@@ -173,8 +242,17 @@ std::vector<int> smallCharacterOffsets(const std::u16string& code, char16_t sepa
     offsets.push_back(static_cast<int>(index - last) + (offsets.empty() ? 1 : 0));
     last = index;
   };
+  const auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
   for (size_t i = 0; i < code.size(); ++i) {
-    if (unit(i) == u'\\' && unit(i + 1) == u'r' && i + 4 < code.size() && code[i + 4] == separator) {
+    if (unit(i) == u'\\' && i + 1 < code.size() && !isLetter(code[i + 1])) {
+      // An escaped character ("\(", "\;", "\\") is text: small with its backslash
+      // inside a run, and no bracket of the run.
+      if (inRun && depth > 0) {
+        record(i);
+        record(i + 1);
+      }
+      ++i;
+    } else if (unit(i) == u'\\' && unit(i + 1) == u'r' && i + 4 < code.size() && code[i + 4] == separator) {
       // "\r(" degree separator: a blank degree is no character to shrink.
       if (code[i + 3] != u' ') {
         degreeFound = true;

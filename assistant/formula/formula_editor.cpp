@@ -43,6 +43,9 @@ FormulaEditor::FormulaEditor(FormulaGrid& grid, const Settings& settings, Notifi
 
 void FormulaEditor::typeCharacter(char16_t c) {
   if (c == u'\0') return;  // the dialog emptying its own edit
+  // A typed U+00E5 would be a root mark and a control character no character at
+  // all; both would break the field code.
+  if (isGridCode(c)) return;
   if (c == u'^') {
     superscriptPending_ = true;
     return;
@@ -82,46 +85,42 @@ void FormulaEditor::keyDown(EditorKey key) {
   }
 }
 
-AltKeyResult FormulaEditor::altCharacter(char16_t c) {
-  if (const int button = buttonForMnemonic(c)) return {pressButton(button), button};
-  // No control took the key: the dialog examines the character as typed.
-  if (c == u'l') {
-    if (notifier_.askYesNo(kClearCaption, kClearQuestion)) grid_.clear();
-    return {true, 0};
-  }
-  if (isDigit(c)) {
-    grid_.insertCharacter(c, CELL_SUPERSCRIPT);
-    resetSolutionDisplay(display_);
-    return {true, 0};
-  }
-  return {false, 0};
-}
+namespace {
 
-static int rootSigns(const FormulaGrid& grid) {
-  int count = 0;
-  for (int row = 0; row < FormulaGrid::kRows; ++row) {
-    for (int column = 0; column < grid.length(); ++column) {
-      if (isRootOpen(grid.at(row, column)) || isRootClose(grid.at(row, column))) ++count;
-    }
-  }
-  return count;
-}
-
-void FormulaEditor::insertRoot(bool cube) {
-  if (grid_.tooComplex()) return;  // refused silently
-  // A root goes in whole or not at all: in a grid with one free column the open
-  // would fit and the close not, and an open without its close breaks the pairing.
-  FormulaGrid trial = grid_;
-  trial.insertCharacter(ROOT_OPEN);
+// Both signs of a root go in, or neither: an open without its close breaks the pairing.
+bool insertRoot(FormulaGrid& g, bool cube) {
+  if (g.tooComplex() || !g.insertCharacter(ROOT_OPEN)) return false;
   if (cube) {
-    trial.cursorLeft();
-    trial.setRootDegree(u'3');
-    trial.cursorRight(false);
+    g.cursorLeft();
+    g.setRootDegree(u'3');
+    g.cursorRight(false);
   }
-  trial.insertCharacter(ROOT_CLOSE);
-  trial.cursorLeft();
-  if (rootSigns(trial) != rootSigns(grid_) + 2) return;
-  grid_ = trial;
+  if (!g.insertCharacter(ROOT_CLOSE)) return false;
+  g.cursorLeft();
+  return true;
+}
+
+bool insertX12(FormulaGrid& g) {
+  return g.insertCharacter(u'x') && g.insertCharacter(u'1', CELL_SUBSCRIPT) && g.insertCharacter(u'/', CELL_SUBSCRIPT) &&
+         g.insertCharacter(u'2', CELL_SUBSCRIPT);
+}
+
+// The brackets of an inner fraction with its bar; the cursor stands before the bar.
+bool insertInnerFraction(FormulaGrid& g, const SettingsRecord& settings) {
+  if (!g.insertCharacter(settings.bracketOpen) || !g.insertCharacter(u'/') || !g.insertCharacter(settings.bracketClose))
+    return false;
+  g.cursorLeft();
+  g.cursorLeft();
+  return true;
+}
+
+}  // namespace
+
+template <typename Steps>
+void FormulaEditor::insertWhole(Steps steps) {
+  FormulaGrid trial = grid_;
+  if (!steps(trial)) return;  // refused: nothing visible happens
+  grid_ = std::move(trial);
   resetSolutionDisplay(display_);
 }
 
@@ -139,41 +138,60 @@ bool FormulaEditor::pressButton(int controlId) {
       break;
     default: break;
   }
+  const auto character = [this](char16_t c, uint16_t flags = 0) {
+    insertWhole([c, flags](FormulaGrid& g) { return g.insertCharacter(c, flags); });
+  };
   switch (controlId) {
-    case kButtonRoot: insertRoot(false); return true;
-    case kButtonCubeRoot: insertRoot(true); return true;
+    case kButtonRoot: insertWhole([](FormulaGrid& g) { return insertRoot(g, false); }); return true;
+    case kButtonCubeRoot: insertWhole([](FormulaGrid& g) { return insertRoot(g, true); }); return true;
     case kButtonSuperscript: superscriptPending_ = true; return true;
     case kButtonSubscript: subscriptPending_ = true; return true;
-    case kButtonSquare: grid_.insertCharacter(u'2', CELL_SUPERSCRIPT); break;
-    case kButtonCube: grid_.insertCharacter(u'3', CELL_SUPERSCRIPT); break;
-    case kButtonIndex1: grid_.insertCharacter(u'1', CELL_SUBSCRIPT); break;
-    case kButtonIndex2: grid_.insertCharacter(u'2', CELL_SUBSCRIPT); break;
-    case kButtonLessEqual: grid_.insertCharacter(u'\u2264'); break;
-    case kButtonGreaterEqual: grid_.insertCharacter(u'\u2265'); break;
-    case kButtonPlusMinus: grid_.insertCharacter(u'\u00B1'); break;
-    case kButtonX12:
-      grid_.insertCharacter(u'x');
-      grid_.insertCharacter(u'1', CELL_SUBSCRIPT);
-      grid_.insertCharacter(u'/', CELL_SUBSCRIPT);
-      grid_.insertCharacter(u'2', CELL_SUBSCRIPT);
-      break;
+    case kButtonSquare: character(u'2', CELL_SUPERSCRIPT); return true;
+    case kButtonCube: character(u'3', CELL_SUPERSCRIPT); return true;
+    case kButtonIndex1: character(u'1', CELL_SUBSCRIPT); return true;
+    case kButtonIndex2: character(u'2', CELL_SUBSCRIPT); return true;
+    case kButtonLessEqual: character(u'\u2264'); return true;
+    case kButtonGreaterEqual: character(u'\u2265'); return true;
+    case kButtonPlusMinus: character(u'\u00B1'); return true;
+    case kButtonX12: insertWhole(insertX12); return true;
     case kButtonInnerFraction:
-      grid_.insertCharacter(settings_->bracketOpen);
-      grid_.insertCharacter(u'/');
-      grid_.insertCharacter(settings_->bracketClose);
-      grid_.cursorLeft();
-      grid_.cursorLeft();
-      break;
+      insertWhole([this](FormulaGrid& g) { return insertInnerFraction(g, settings_.record()); });
+      return true;
     default: return false;
   }
-  resetSolutionDisplay(display_);
-  return true;
+}
+
+AltKeyResult FormulaEditor::altCharacter(char16_t c) {
+  if (const int button = buttonForMnemonic(c)) return {pressButton(button), button};
+  // No control took the key: the dialog examines the character as typed.
+  if (c == u'l') {
+    // The old solution would stay beside the empty formula, ready to be written.
+    if (notifier_.askYesNo(kClearCaption, kClearQuestion)) {
+      grid_.clear();
+      resetSolutionDisplay(display_);
+    }
+    return {true, 0};
+  }
+  if (isDigit(c)) {
+    insertWhole([c](FormulaGrid& g) { return g.insertCharacter(c, CELL_SUPERSCRIPT); });
+    return {true, 0};
+  }
+  return {false, 0};
+}
+
+bool isRootDegreeAllowed(char16_t c, char16_t separator) {
+  return !isGridCode(c) && c != separator && c != u'(' && c != u')' && c != u'\\';
+}
+
+std::u16string rootDegreeHint(char16_t refused) {
+  return u"\u201E" + std::u16string(1, refused) + u"\u201C kann kein Wurzelexponent sein.";
 }
 
 bool FormulaEditor::setRootDegreeAtCursor(const std::u16string& answer) {
-  if (!isRootOpen(grid_.characterAtCursor())) return false;
+  const char16_t degree = answer.empty() ? u' ' : answer[0];
+  if (!isRootOpen(grid_.characterAtCursor()) || !isRootDegreeAllowed(degree, settings_->listSeparator)) return false;
   resetSolutionDisplay(display_);
-  grid_.setRootDegree(answer.empty() ? u' ' : answer[0]);
+  grid_.setRootDegree(degree);
   return true;
 }
 

@@ -38,6 +38,13 @@ inline constexpr int kButtonInnerFraction = IDC_INNER_FRACTION;
 inline constexpr char16_t kClearQuestion[] = u"Wollen Sie wirklich löschen ?";
 inline constexpr char16_t kClearCaption[] = u"Feld löschen";
 
+// Whether `c` may stand as a root degree in a field code written with `separator`:
+// the separator, a bracket or a backslash would end or open the root's argument, and
+// the grid's own codes mean something else.
+bool isRootDegreeAllowed(char16_t c, char16_t separator);
+// The root-degree prompt's hint for a character it refuses.
+std::u16string rootDegreeHint(char16_t refused);
+
 enum class EditorKey { Left, Right, Up, Down, Home, End, Delete, Backspace };
 
 // What an Alt key did. `button` is the control whose caption carries the mnemonic
@@ -56,25 +63,32 @@ class FormulaEditor {
   // All four must outlive the editor.
   FormulaEditor(FormulaGrid& grid, const Settings& settings, Notifier& notifier, SolutionDisplay& display);
 
-  // A character that arrived in the key-input edit ("Typed character").
+  // A character that arrived in the key-input edit ("Typed character"). The grid's
+  // own codes are refused: nothing changes, not even a pending mode.
   void typeCharacter(char16_t c);
   // "Cursor and delete keys".
   void keyDown(EditorKey key);
   // Alt with a character: the button with that mnemonic, else the unhandled-Alt
   // step ('l' asks and clears, a digit goes in as superscript).
   AltKeyResult altCharacter(char16_t c);
-  // A formula button by control id; false when the id is not a formula button.
+  // A formula button by control id; false when the id is not a formula button. A
+  // button puts its whole construct in or, where the grid refuses any part of it
+  // (full, or the main line under a numerator's root), nothing: grid, cursor and
+  // displays stay as they were.
   bool pressButton(int controlId);
   // The root-degree prompt's answer for the root sign at the cursor (a double click
   // on it): the first character, a space or an empty answer meaning no degree.
-  // False (and nothing changes) when the cursor does not stand on a root open.
+  // False (and nothing changes) when the cursor does not stand on a root open or the
+  // character may not be a degree.
   bool setRootDegreeAtCursor(const std::u16string& answer);
 
   bool superscriptPending() const { return superscriptPending_; }
   bool subscriptPending() const { return subscriptPending_; }
 
  private:
-  void insertRoot(bool cube);
+  // Runs `steps` on a copy of the grid and keeps the copy only when every step went in.
+  template <typename Steps>
+  void insertWhole(Steps steps);
 
   FormulaGrid& grid_;
   const Settings& settings_;

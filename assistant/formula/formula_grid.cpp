@@ -5,9 +5,7 @@
 namespace pendrix {
 
 namespace {
-bool inside(int row, int column) {
-  return row >= 0 && row < FormulaGrid::kRows && column >= 0 && column < FormulaGrid::kCells;
-}
+bool inside(int row, int column) { return FormulaGrid::holds(row, column); }
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isRelationSign(char16_t c) { return c == u'<' || c == u'=' || c == u'>' || c == u'|'; }
@@ -24,18 +22,6 @@ constexpr uint16_t kInsertBits = CELL_SUBSCRIPT | CELL_SUPERSCRIPT | CELL_UNDER_
 constexpr char16_t kLetters[] = {u'x', u't', u'y', u'a', u'b', u'c'};
 constexpr int kLetterCount = 6;
 }  // namespace
-
-char16_t FormulaGrid::at(int row, int column) const {
-  return inside(row, column) ? chars_[row][column] : u'\0';
-}
-
-uint16_t FormulaGrid::flags(int row, int column) const {
-  return inside(row, column) ? flags_[row][column] : 0;
-}
-
-char16_t FormulaGrid::degree(int row, int column) const {
-  return inside(row, column) ? degrees_[row][column] : u'\0';
-}
 
 void FormulaGrid::setCursor(int row, int column) {
   cursorRow_ = std::clamp(row, 0, kRows - 1);
@@ -172,10 +158,10 @@ void FormulaGrid::insertIntoFractionRow(char16_t c, int row, int column) {
   setCell(other, last, u' ', kFillerCell);
 }
 
-void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
-  if (length_ >= kMaxColumns) return;
+bool FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
+  if (length_ >= kMaxColumns) return false;
   const int n = row == -1 ? cursorRow_ : row;
-  if (n < 0 || n >= kRows) return;
+  if (n < 0 || n >= kRows) return false;
   const int a = std::clamp(cursorColumn_, 0, length_);
 
   // Root inheritance from the neighbours in the same row.
@@ -192,7 +178,7 @@ void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
 
   if (n == ROW_MAIN) {
     // A main-line character cannot stand under a numerator's or denominator's root.
-    if (rowInsideRoot(ROW_UPPER, a) || rowInsideRoot(ROW_LOWER, a)) return;
+    if (rowInsideRoot(ROW_UPPER, a) || rowInsideRoot(ROW_LOWER, a)) return false;
     if (a < length_ && chars_[ROW_MAIN][a] != GAP) shiftColumnsRight(a);
     setCell(ROW_MAIN, a, c, kTextCell);
     setCell(ROW_UPPER, a, u'i', kEmptyCell);
@@ -206,6 +192,7 @@ void FormulaGrid::insertCharacter(char16_t c, uint16_t cellFlags, int row) {
   cursorColumn_ = a + 1;
   length_ = std::max(length_, cursorColumn_);
   pairRoots();
+  return true;
 }
 
 // Each open gets its close; the outermost root of a nest is tall when its radicand

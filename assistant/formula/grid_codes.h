@@ -38,4 +38,12 @@ inline bool isRootOpen(char16_t c) { return c == ROOT_OPEN || c == TALL_ROOT_OPE
 inline bool isRootClose(char16_t c) { return c == ROOT_CLOSE || c == TALL_ROOT_CLOSE; }
 inline bool isRootMark(char16_t c) { return c >= ROOT_OPEN && c <= TALL_ROOT_CLOSE; }
 
+// Codes that mean something to the grid or to the texts made from it rather than a
+// character of the formula: the root marks, and control characters (a NUL ends a
+// stored row, the others are no characters of a formula at all). No key puts them
+// into a formula.
+inline bool isGridCode(char16_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || isRootMark(c) || c >= 0xFFFE;
+}
+
 }  // namespace pendrix

@@ -9,6 +9,8 @@ namespace pendrix {
 
 inline constexpr char16_t kNoSolutionText[] = u"----";
 inline constexpr char16_t kEmptyStatusText[] = u" ";
+// An equation whose sides agree for every x: every number solves it.
+inline constexpr char16_t kEveryNumberText[] = u"alle x";
 
 class SolutionDisplay {
  public:
@@ -21,6 +23,16 @@ class SolutionDisplay {
 inline void resetSolutionDisplay(SolutionDisplay& display) {
   display.setValueText(kNoSolutionText);
   display.setStatusText(kEmptyStatusText);
+}
+
+// The displays' numbers come with a decimal point; the user reads them with the
+// decimal symbol of the settings or the locale.
+inline std::u16string withDecimalSymbol(std::u16string text, char16_t symbol) {
+  if (symbol == u'\0' || symbol == u'.') return text;
+  for (char16_t& c : text) {
+    if (c == u'.') c = symbol;
+  }
+  return text;
 }
 
 // Keeps the last texts, for the console companion and tests.

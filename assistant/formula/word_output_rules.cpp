@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "formula/solution_display.h"
+
 namespace pendrix {
 
 namespace {
@@ -15,6 +17,7 @@ constexpr size_t kShortestCondition = 4;
 }  // namespace
 
 std::u16string solutionLine(const std::u16string& value, const std::u16string& condition) {
+  if (value == kEveryNumberText) return kEveryNumberLine;
   std::u16string line = u"L = { " + value;
   if (condition.size() >= kShortestCondition) line += u" |" + condition.substr(1, condition.size() - 2);
   return line + u" }";

@@ -7,7 +7,10 @@
 namespace pendrix {
 
 // "L = { value }"; a condition of more than three characters (its brackets
-// included) adds " |" and the condition without its first and last character.
+// included) adds " |" and the condition without its first and last character. An
+// equation solved by every number gets "L = IR", the set of all numbers as German
+// school texts write it where a font has no double-struck R.
+inline constexpr char16_t kEveryNumberLine[] = u"L = IR";
 std::u16string solutionLine(const std::u16string& value, const std::u16string& condition);
 
 // The small size for a text of `size` whole points: size x raiseSize / 100, cut to a

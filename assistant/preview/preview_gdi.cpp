@@ -1,7 +1,10 @@
 #include "preview/preview_gdi.h"
 
+#include <algorithm>
 #include <optional>
+#include <string>
 #include <variant>
+#include <vector>
 
 namespace pendrix {
 
@@ -24,17 +27,26 @@ HBITMAP loadFile(const std::u16string& path) {
 
 class Player {
  public:
-  Player(HDC dc, const PreviewStyle& style) : dc_(dc), style_(style), memory_(CreateCompatibleDC(dc)) {}
+  Player(HDC dc, const PreviewStyle& style, HFONT small)
+      : dc_(dc), style_(style), small_(small), memory_(CreateCompatibleDC(dc)) {
+    SIZE blank{};
+    if (GetTextExtentPoint32W(dc_, L" ", 1, &blank)) blankAdvance_ = blank.cx;
+  }
+
+  // Plays the item at `i` and returns the index of the next one to play.
+  size_t play(const std::vector<DisplayItem>& items, size_t i) const {
+    if (blankAt(items, i)) return playBlanks(items, i);
+    std::visit(*this, items[i]);
+    return i + 1;
+  }
 
   void operator()(const TextItem& item) const {
     if (item.font == PreviewFont::Formula) {
       TextOutW(dc_, item.at.x, item.at.y, reinterpret_cast<const wchar_t*>(&item.character), 1);
       return;
     }
-    // A small font lives for one character, as the formula font stays selected.
-    const LOGFONTW description = smallFontOf(style_.font);
-    UniqueFont small(CreateFontIndirectW(&description));
-    SelectedObject selected(dc_, small.get());
+    // The small font is selected for one character, as the formula font stays selected.
+    SelectedObject selected(dc_, small_);
     TextOutW(dc_, item.at.x, item.at.y, reinterpret_cast<const wchar_t*>(&item.character), 1);
   }
 
@@ -53,10 +65,39 @@ class Player {
   }
 
  private:
+  // The layout wipes the preview with a few hundred formula-font blanks, row after
+  // row in turn. Blanks painted one after the other only fill their boxes with the
+  // background, so their order does not matter: each line's blanks that stand side
+  // by side go out in one call, exactly as single calls would draw them.
+  size_t playBlanks(const std::vector<DisplayItem>& items, size_t i) const {
+    std::vector<PreviewPoint> blanks;
+    size_t end = i;
+    for (; blankAt(items, end); ++end) blanks.push_back(std::get<TextItem>(items[end]).at);
+    std::sort(blanks.begin(), blanks.end(),
+              [](const PreviewPoint& a, const PreviewPoint& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    for (size_t first = 0; first < blanks.size();) {
+      size_t n = 1;
+      while (first + n < blanks.size() && blanks[first + n].y == blanks[first].y &&
+             blanks[first + n].x == blanks[first].x + static_cast<int>(n) * blankAdvance_)
+        ++n;
+      const std::wstring run(n, L' ');
+      TextOutW(dc_, blanks[first].x, blanks[first].y, run.c_str(), static_cast<int>(n));
+      first += n;
+    }
+    return end;
+  }
+  static const TextItem* blankAt(const std::vector<DisplayItem>& items, size_t i) {
+    if (i >= items.size()) return nullptr;
+    const TextItem* text = std::get_if<TextItem>(&items[i]);
+    return text && text->character == u' ' && text->font == PreviewFont::Formula ? text : nullptr;
+  }
+
   HDC dc_;
   const PreviewStyle& style_;
+  HFONT small_;
   UniqueMemoryDc memory_;
   UniquePen framePen_{CreatePen(PS_SOLID, 1, kFramePen)};
+  int blankAdvance_ = 0;
 };
 
 }  // namespace
@@ -125,13 +166,15 @@ SignSize GdiPreviewMetrics::signSize(PreviewSign sign) const {
 
 void renderPreview(HDC dc, const DisplayList& list, const PreviewStyle& style) {
   UniqueFont formula(CreateFontIndirectW(&style.font));
+  const LOGFONTW smallDescription = smallFontOf(style.font);
+  UniqueFont small(CreateFontIndirectW(&smallDescription));
   SelectedObject font(dc, formula.get());
   const int oldMode = SetBkMode(dc, OPAQUE);
   const COLORREF oldBackground = SetBkColor(dc, style.background);
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   {
-    Player player(dc, style);
-    for (const DisplayItem& item : list.items) std::visit(player, item);
+    const Player player(dc, style, small.get());
+    for (size_t i = 0; i < list.items.size();) i = player.play(list.items, i);
   }
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBackground);

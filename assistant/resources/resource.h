@@ -45,6 +45,7 @@
 
 // Controls of the root-degree dialog
 #define IDC_ROOT_DEGREE 1001
+#define IDC_ROOT_DEGREE_PROMPT 1002  // the question, or the hint for a refused degree
 
 // Controls of the worksheet dialog
 #define IDC_WORKSHEET_IN_ORDER 1101

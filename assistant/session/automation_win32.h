@@ -7,6 +7,7 @@
 
 #include <span>
 
+#include "session/system_win32.h"
 #include "win32/com_object.h"
 
 namespace pendrix {
@@ -30,7 +31,8 @@ class AutomationSession {
 };
 
 // The process-wide application: its main window (the dialog while it runs), whether
-// a user started it, and the lock that automation objects hold.
+// a user started it, the lock that automation objects hold, and the messages that wait
+// until no client waits in a call.
 class CPendrixApp {
  public:
   static CPendrixApp& instance();
@@ -39,6 +41,12 @@ class CPendrixApp {
   void setMainWindow(AutomationSession* window) { mainWindow_ = window; }
   bool userControl() const { return userControl_; }
   void setUserControl(bool userControl) { userControl_ = userControl; }
+
+  // Where messages go that must not appear while the client waits in a call (the
+  // first start's question, the reader's messages about a handed-over field) ...
+  Notifier& messagesForLater() { return messagesForLater_; }
+  // ... and when they are shown: owned by `window`, once the client is done with it.
+  void showMessagesForLater(HWND window) { messagesForLater_.showWhenClientIsDone(window, !userControl_); }
 
   void lock() { ++locks_; }
   // The last lock of a program that no user started closes its main window.
@@ -49,6 +57,7 @@ class CPendrixApp {
   AutomationSession* mainWindow_ = nullptr;
   bool userControl_ = true;
   int locks_ = 0;
+  DeferredMessages messagesForLater_;
 };
 
 class CPendrixDlgAutoProxy final : public DispatchObject<CPendrixDlgAutoProxy> {

@@ -33,12 +33,14 @@ void showOleFailure(HINSTANCE instance) {
   MessageBoxW(nullptr, text, L"Pendrix", MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The first start's question about the list separator waits for the dialog: shown now,
+// before the class factory is registered, it would keep Word waiting in CoCreateInstance.
 Settings loadSettings(ProfileStore& store, const std::u16string& installDirectory) {
   Settings settings;
   // Without a registration there is no settings file: the defaults serve.
   if (installDirectory.empty()) return settings;
-  MessageBoxNotifier notifier;
-  settings.load(store, installDirectory + kSettingsRelativePath, notifier, userListSeparator);
+  settings.load(store, installDirectory + kSettingsRelativePath, CPendrixApp::instance().messagesForLater(),
+                userListSeparator);
   return settings;
 }
 

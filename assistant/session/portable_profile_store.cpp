@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "session/profile_store.h"
@@ -131,11 +134,9 @@ bool somethingAt(const std::u16string& file) {
   return std::filesystem::exists(nativePath(file), error);
 }
 
-std::optional<ProfileFile> loadFile(const std::u16string& file) {
-  const std::optional<std::string> bytes = readBytes(file);
-  if (!bytes) return std::nullopt;
+ProfileFile parseFile(const std::string& bytes) {
   ProfileFile profile;
-  const std::u16string text = decode(*bytes, profile.encoding);
+  const std::u16string text = decode(bytes, profile.encoding);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\n', start);
@@ -151,11 +152,18 @@ std::optional<ProfileFile> loadFile(const std::u16string& file) {
   return profile;
 }
 
+std::u16string textOf(const ProfileFile& profile) {
+  size_t length = 0;
+  for (const Line& line : profile.lines) length += line.text.size() + line.end.size();
+  std::u16string text;
+  text.reserve(length);
+  for (const Line& line : profile.lines) text.append(line.text).append(line.end);
+  return text;
+}
+
 // The new content goes to a file beside the old one, which it replaces only when it
 // is whole: a write that fails halfway (a full disk) leaves the old file as it was.
-bool saveFile(const std::u16string& file, const ProfileFile& profile) {
-  std::u16string text;
-  for (const Line& line : profile.lines) text += line.text + line.end;
+bool replaceBytes(const std::u16string& file, const std::string& bytes) {
   std::filesystem::path target = nativePath(file);
   std::error_code error;
   // Through a link into the file it names, as the system functions write.
@@ -170,7 +178,6 @@ bool saveFile(const std::u16string& file, const ProfileFile& profile) {
   temporary += ".pendrix-neu";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    const std::string bytes = encode(text, profile.encoding);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
@@ -202,8 +209,45 @@ std::u16string stripTrailingBlanks(std::u16string text) {
   return text;
 }
 
+// Where the store's files lie: the file system, or a map in memory.
+class FileBytes {
+ public:
+  virtual ~FileBytes() = default;
+  // Nothing when the file is missing or cannot be read.
+  virtual std::optional<std::string> read(const std::u16string& file) = 0;
+  virtual bool exists(const std::u16string& file) = 0;
+  virtual bool replace(const std::u16string& file, const std::string& bytes) = 0;
+};
+
+class FileSystemBytes final : public FileBytes {
+ public:
+  std::optional<std::string> read(const std::u16string& file) override { return readBytes(file); }
+  bool exists(const std::u16string& file) override { return somethingAt(file); }
+  bool replace(const std::u16string& file, const std::string& bytes) override { return replaceBytes(file, bytes); }
+};
+
+class MemoryBytes final : public FileBytes {
+ public:
+  explicit MemoryBytes(std::unordered_map<std::u16string, std::string>& files) : files_(files) {}
+  std::optional<std::string> read(const std::u16string& file) override {
+    const auto found = files_.find(file);
+    if (found == files_.end()) return std::nullopt;
+    return found->second;
+  }
+  bool exists(const std::u16string& file) override { return files_.count(file) != 0; }
+  bool replace(const std::u16string& file, const std::string& bytes) override {
+    files_[file] = bytes;
+    return true;
+  }
+
+ private:
+  std::unordered_map<std::u16string, std::string>& files_;
+};
+
 class PortableProfileStore final : public ProfileStore {
  public:
+  explicit PortableProfileStore(std::unique_ptr<FileBytes> bytes) : bytes_(std::move(bytes)) {}
+
   std::u16string readString(const std::u16string& file, const std::u16string& section,
                             const std::u16string& key, const std::u16string& fallback,
                             size_t capacity) override {
@@ -219,8 +263,8 @@ class PortableProfileStore final : public ProfileStore {
   // The portable store would keep such bytes, but answers as the system does, so that
   // both lead to the same outcome.
   bool writeKeepsContent(const std::u16string& file) override {
-    const std::optional<ProfileFile> profile = loadFile(file);
-    if (!profile) return !somethingAt(file);
+    const ProfileFile* profile = loadFile(file);
+    if (!profile) return !bytes_->exists(file);
     return profile->lines.empty() || std::any_of(profile->lines.begin(), profile->lines.end(), [](const Line& line) {
              return line.section && !untilNul(*line.section).empty();
            });
@@ -228,10 +272,12 @@ class PortableProfileStore final : public ProfileStore {
 
   bool writeString(const std::u16string& file, const std::u16string& section,
                    const std::u16string& key, const std::u16string& value) override {
-    std::optional<ProfileFile> loaded = loadFile(file);
+    const ProfileFile* loaded = loadFile(file);
     // What cannot be read is not replaced by a file of one key.
-    if (!loaded && somethingAt(file)) return false;
-    ProfileFile profile = std::move(loaded).value_or(ProfileFile{});
+    if (!loaded && bytes_->exists(file)) return false;
+    // The kept parse is taken over, and the written one kept instead.
+    ProfileFile profile;
+    if (loaded) profile = std::move(std::exchange(lastRead_, std::nullopt)->profile);
     Line entry = parseLine(key + u"=" + value);
     auto lines = profile.lines.begin();
     const auto sectionLine = std::find_if(lines, profile.lines.end(), [&](const Line& line) {
@@ -241,22 +287,52 @@ class PortableProfileStore final : public ProfileStore {
       if (!profile.lines.empty() && !trim(profile.lines.back().text).empty()) profile.lines.push_back(parseLine(u""));
       profile.lines.push_back(parseLine(u"[" + section + u"]"));
       profile.lines.push_back(std::move(entry));
-      return saveFile(file, profile);
+      return save(file, std::move(profile));
     }
     auto insertAt = sectionLine + 1;
     for (auto it = sectionLine + 1; it != profile.lines.end() && !it->section; ++it) {
       if (!it->key) continue;
       if (sameName(*it->key, key)) {
         *it = std::move(entry);
-        return saveFile(file, profile);
+        return save(file, std::move(profile));
       }
       insertAt = it + 1;
     }
     profile.lines.insert(insertAt, std::move(entry));
-    return saveFile(file, profile);
+    return save(file, std::move(profile));
   }
 
  private:
+  // Like the system functions, every call reads the whole file; the parse of the
+  // bytes read last is kept, as a settings or exercise file is read key by key.
+  const ProfileFile* loadFile(const std::u16string& file) {
+    std::optional<std::string> bytes = bytes_->read(file);
+    if (!bytes) return nullptr;
+    if (!lastRead_ || lastRead_->bytes != *bytes) {
+      ProfileFile profile = parseFile(*bytes);
+      lastRead_ = Parsed{std::move(*bytes), std::move(profile)};
+    }
+    return &lastRead_->profile;
+  }
+
+  // The written lines are kept as parsed when reading the new bytes back would give
+  // the same lines: every character survived the code page and no value broke a line.
+  bool save(const std::u16string& file, ProfileFile profile) {
+    const std::u16string text = textOf(profile);
+    std::string bytes = encode(text, profile.encoding);
+    if (!bytes_->replace(file, bytes)) return false;
+    Encoding readBack = profile.encoding;
+    const std::u16string decoded = decode(bytes, readBack);
+    // Compared as memory: the fuzz targets' instrumentation makes a character loop slow.
+    const bool exact = decoded.size() == text.size() &&
+                       std::memcmp(decoded.data(), text.data(), text.size() * sizeof(char16_t)) == 0 &&
+                       readBack == profile.encoding &&
+                       std::none_of(profile.lines.begin(), profile.lines.end(),
+                                    [](const Line& line) { return line.text.find(u'\n') != std::u16string::npos; });
+    if (exact) lastRead_ = Parsed{std::move(bytes), std::move(profile)};
+    return true;
+  }
+
   static const Line* findKey(const ProfileFile& profile, const std::u16string& section,
                              const std::u16string& key) {
     bool inSection = false;
@@ -266,12 +342,23 @@ class PortableProfileStore final : public ProfileStore {
     }
     return nullptr;
   }
+
+  struct Parsed {
+    std::string bytes;
+    ProfileFile profile;
+  };
+  std::unique_ptr<FileBytes> bytes_;
+  std::optional<Parsed> lastRead_;
 };
 
 }  // namespace
 
 std::unique_ptr<ProfileStore> makePortableProfileStore() {
-  return std::make_unique<PortableProfileStore>();
+  return std::make_unique<PortableProfileStore>(std::make_unique<FileSystemBytes>());
+}
+
+std::unique_ptr<ProfileStore> makeMemoryProfileStore(std::unordered_map<std::u16string, std::string>& files) {
+  return std::make_unique<PortableProfileStore>(std::make_unique<MemoryBytes>(files));
 }
 
 int readProfileInt(ProfileStore& store, const std::u16string& file, const std::u16string& section,

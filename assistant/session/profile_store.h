@@ -3,6 +3,7 @@
 // private-profile functions do it.
 
 #include <cstddef>
+#include <unordered_map>
 #include <memory>
 #include <string>
 
@@ -41,5 +42,9 @@ int readProfileInt(ProfileStore& store, const std::u16string& file, const std::u
 // Pure implementation with the observable behaviour of the Windows functions, for the
 // native build; code page 1252 stands for the ANSI code page.
 std::unique_ptr<ProfileStore> makePortableProfileStore();
+
+// The same store over files held in `files` by name, as their bytes: for the fuzz
+// target, which reads and rewrites a settings file thousands of times a second.
+std::unique_ptr<ProfileStore> makeMemoryProfileStore(std::unordered_map<std::u16string, std::string>& files);
 
 }  // namespace pendrix

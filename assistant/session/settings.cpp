@@ -37,6 +37,13 @@ void Settings::load(ProfileStore& store, const std::u16string& filePath, Notifie
   record_.raiseAmount = readInt(u"HochStellung", 5);
   record_.lowerAmount = readInt(u"TiefStellung", 5);
   deriveShiftDigits();
+  readDecimalSymbol();
+}
+
+// Only a point or a comma is a choice; anything else leaves it to the locale.
+void Settings::readDecimalSymbol() {
+  const std::u16string stored = store_->readString(record_.filePath, kSettingsSection, kDecimalSymbolKey, u"", kValueCapacity);
+  record_.decimalSymbol = stored == u"." || stored == u"," ? stored[0] : u'\0';
 }
 
 void Settings::decideListSeparator(Notifier& notifier, const ListSeparatorSource& systemListSeparator) {

@@ -50,7 +50,12 @@ struct SettingsRecord {
   int32_t timesChoice = 0;
   int32_t plusChoice = 0;
   int32_t minusChoice = 0;
+  // The decimal symbol of shown and written values, from DezimalZeichen ("." or ",");
+  // 0 while the key leaves it to the user's locale.
+  char16_t decimalSymbol = 0;
 };
+
+inline constexpr char16_t kDecimalSymbolKey[] = u"DezimalZeichen";
 
 // The system's list separator for the user's default locale ("" when it gives none).
 using ListSeparatorSource = std::function<std::u16string()>;
@@ -86,6 +91,7 @@ class Settings {
   void deriveMinus();
   void deriveShiftDigits();
   void decideListSeparator(Notifier& notifier, const ListSeparatorSource& systemListSeparator);
+  void readDecimalSymbol();
   int readInt(const char16_t* key, int fallback);
   bool writeInt(const char16_t* key, int value);
   bool writeText(const char16_t* key, const std::u16string& value);

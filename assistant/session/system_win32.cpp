@@ -1,5 +1,7 @@
 #include "session/system_win32.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "win32/handles.h"
@@ -81,6 +83,85 @@ void MessageBoxNotifier::showInfo(const std::u16string& caption, const std::u16s
 
 bool MessageBoxNotifier::askYesNo(const std::u16string& caption, const std::u16string& text) {
   return MessageBoxW(static_cast<HWND>(owner_), wide(text), wide(caption), MB_YESNO) == IDYES;
+}
+
+namespace {
+
+// The timer on the watched window; clear of the dialog's own.
+constexpr UINT_PTR kDeferredMessagesTimer = 0x7D01;
+constexpr UINT kWatchIntervalMs = 50;
+
+}  // namespace
+
+DeferredMessages::~DeferredMessages() { stopWatching(); }
+
+void DeferredMessages::showInfo(const std::u16string& caption, const std::u16string& text) {
+  messages_.emplace_back(caption, text);
+}
+
+bool DeferredMessages::askYesNo(const std::u16string&, const std::u16string&) { return false; }
+
+void DeferredMessages::showWhenClientIsDone(HWND window, bool startedByClient) {
+  if (messages_.empty() || !window) return;
+  if (window_ != window) {
+    stopWatching();
+    window_ = window;
+    watchedSince_ = GetTickCount64();
+  }
+  startedByClient_ = startedByClient;
+  // The window's own messages bring the time: nothing waits in a loop of its own.
+  if (!SetWindowSubclass(window, &DeferredMessages::watch, kDeferredMessagesTimer, reinterpret_cast<DWORD_PTR>(this)) ||
+      !SetTimer(window, kDeferredMessagesTimer, kWatchIntervalMs, nullptr)) {
+    stopWatching();
+    showKept(window);
+  }
+}
+
+bool DeferredMessages::clientIsDone() const {
+  if (!IsWindowVisible(window_) || userIsBusy()) return false;
+  if (!startedByClient_ || GetWindow(window_, GW_OWNER)) return true;
+  return GetTickCount64() - watchedSince_ >= kClientGraceMs;
+}
+
+// The timer also comes while the user is in a popup menu or a box of the window's
+// own; a box shown then would take the keys the user meant for them. It waits until
+// the window is the user's again.
+bool DeferredMessages::userIsBusy() const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &thread) &&
+      (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE | GUI_INMOVESIZE)))
+    return true;
+  return !IsWindowEnabled(window_);  // a modal box of its own disables it
+}
+
+void DeferredMessages::stopWatching() {
+  if (!window_) return;
+  KillTimer(window_, kDeferredMessagesTimer);
+  RemoveWindowSubclass(window_, &DeferredMessages::watch, kDeferredMessagesTimer);
+  window_ = nullptr;
+}
+
+// Each box owned by the window, so it stands above it and so above Word.
+void DeferredMessages::showKept(HWND owner) {
+  std::vector<std::pair<std::u16string, std::u16string>> kept = std::move(messages_);
+  messages_.clear();
+  for (const auto& [caption, text] : kept) MessageBoxW(owner, wide(text), wide(caption), MB_OK);
+}
+
+LRESULT CALLBACK DeferredMessages::watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR self) {
+  auto* messages = reinterpret_cast<DeferredMessages*>(self);
+  if (message == WM_TIMER && wParam == kDeferredMessagesTimer) {
+    if (!messages->clientIsDone()) return 0;
+    // Watching stops first: the boxes run a loop of their own, in which new messages
+    // may start a new watch.
+    messages->stopWatching();
+    messages->showKept(window);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) messages->stopWatching();  // what is kept goes with the window
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace pendrix

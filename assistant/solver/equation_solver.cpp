@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 
 namespace pendrix {
 
@@ -32,6 +33,11 @@ constexpr int kMinimumLimit = 50;
 constexpr double kTouchResidual = 0.000001;
 constexpr double kTouchFailedValue = 10000000;
 constexpr double kFailedSample = std::numeric_limits<double>::max();
+// Two sides that differ by no more than this share of their size are equal but for
+// the rounding of their different ways of computing: 7(x+9) and 7x+63.
+constexpr double kAgreement = 1e-10;
+// The letters the solve command takes for unknowns in a term.
+constexpr std::u16string_view kUnknownLetters = u"xtyabc";
 
 std::u16string format(const char* pattern, double value) {
   const int size = std::snprintf(nullptr, 0, pattern, 0, 3, value);
@@ -65,8 +71,41 @@ EquationSolver::Difference EquationSolver::difference(double x) {
   right_.SetUnknown(x);
   const int leftError = left_.Evaluate();
   const int rightError = right_.Evaluate();
-  return {left_.Result() - right_.Result(), leftError == kNoError && rightError == kNoError};
+  const double l = left_.Result(), r = right_.Result();
+  const bool ok = leftError == kNoError && rightError == kNoError;
+  const double size = std::max({1.0, std::fabs(l), std::fabs(r)});
+  return {l - r, ok, ok && std::fabs(l - r) <= kAgreement * size};
 }
+
+namespace {
+
+// A letter that stands for an unknown in one row of the formula; the letters of the
+// evaluator's function names ("cos(", "exp(", "pot(") are none.
+bool rowHoldsUnknown(const FormulaGrid& grid, int row) {
+  std::u16string text;
+  for (int column = 0; column < grid.length(); ++column)
+    text += (grid.flags(row, column) & CELL_TEXT) ? grid.at(row, column) : u' ';
+  const std::u16string_view rest(text);
+  for (size_t i = 0; i < rest.size();) {
+    if (const size_t name = functionNameLength(rest.substr(i))) {
+      i += name;
+    } else if (kUnknownLetters.find(rest[i]) != std::u16string_view::npos) {
+      return true;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
+bool holdsUnknown(const FormulaGrid& grid) {
+  for (int row = 0; row < FormulaGrid::kRows; ++row) {
+    if (rowHoldsUnknown(grid, row)) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 void EquationSolver::solve(FormulaGrid& grid, Notifier& notifier, SolutionDisplay& display) {
   GapFlag = true;
@@ -81,7 +120,7 @@ void EquationSolver::solve(FormulaGrid& grid, Notifier& notifier, SolutionDispla
 void EquationSolver::solveTerm(FormulaGrid& grid, Notifier& notifier, SolutionDisplay& display) {
   left_.SetText(grid.term(0));
   left_.Parse();
-  if (grid.findFirstLetter() || !GapFlag) {
+  if (holdsUnknown(grid) || !GapFlag) {
     notifier.showInfo(kOneUnknownCaption, kOneUnknownMessage);
     return;
   }
@@ -101,7 +140,7 @@ void EquationSolver::solveEquation(std::u16string_view left, std::u16string_view
   done_ = false;
   evaluations_ = 0;
   scanWithSecant();
-  if (done_) return;
+  if (done_ || showEveryNumber()) return;
   std::sort(samples_.begin(), samples_.end(),
             [](const Sample& a, const Sample& b) { return std::fabs(a.d) < std::fabs(b.d); });
   newton();
@@ -125,15 +164,34 @@ bool EquationSolver::accept(double s) {
   return false;
 }
 
+bool sidesAgreeEverywhere(TermEvaluator& left, TermEvaluator& right) {
+  EquationSolver probe(left, right);
+  for (int step = 0; step <= kScanLength; ++step) {
+    if (!probe.sidesAgreeAt(kScanStart + step * kScanStep)) return false;
+  }
+  return true;
+}
+
+bool EquationSolver::showEveryNumber() {
+  if (!everyNumberSolves()) return false;
+  display_->setValueText(kEveryNumberText);
+  return true;
+}
+
 void EquationSolver::scanWithSecant() {
   double g = kScanStart;
   Difference previous = difference(g);
+  agreedEverywhere_ = previous.sidesAgree;
   for (int step = 0; step < kScanLength && !done_; ++step) {
     const bool upwards = count_ == 0;
     g += upwards ? kScanStep : -kScanStep;
     const Difference current = difference(g);
     samples_.push_back({g, current.ok ? current.d : kFailedSample});
-    const bool signChange = previous.ok && current.ok && previous.d * current.d < 0;
+    agreedEverywhere_ = agreedEverywhere_ && current.sidesAgree;
+    // Sides that agree at both ends differ only by rounding noise, whose signs say
+    // nothing about a zero between them.
+    const bool noise = previous.sidesAgree && current.sidesAgree;
+    const bool signChange = previous.ok && current.ok && !noise && previous.d * current.d < 0;
     const double lower = upwards ? g - kScanStep : g;
     previous = current;
     if (!signChange || !secant(lower, lower + kScanStep)) continue;

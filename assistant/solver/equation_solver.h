@@ -17,9 +17,15 @@ inline constexpr char16_t kOneUnknownMessage[] =
     u"Eine Lösung wird nur für Terme und Gleichungen mit einer Unbekannten berechnet";
 inline constexpr char16_t kOneUnknownCaption[] = u"Info";
 
-// "%*.*f" with width 0 and precision 3, and the second solution's "{ %*.*f }".
+// "%*.*f" with width 0 and precision 3, and the second solution's "{ %*.*f }". The
+// point is the C locale's; the displays show the user's decimal symbol.
 std::u16string formatSolution(double value);
 std::u16string formatSecondSolution(double value);
+
+// True when the two parsed sides agree, but for rounding, at every point of the
+// solver's scan: an equation that every number solves (7(x+9)=7x+63). Leaves the
+// unknown's value of both evaluators at the last point.
+bool sidesAgreeEverywhere(TermEvaluator& left, TermEvaluator& right);
 
 class EquationSolver {
  public:
@@ -36,6 +42,10 @@ class EquationSolver {
   void solveEquation(std::u16string_view left, std::u16string_view right, SolutionDisplay& display);
 
   int solutionCount() const { return count_; }
+  // Both sides, as they are parsed, agree at `x` but for rounding.
+  bool sidesAgreeAt(double x) { return difference(x).sidesAgree; }
+  // The equation held at every sample of the scan.
+  bool everyNumberSolves() const { return agreedEverywhere_ && count_ == 0; }
   // How many times D(x) was computed in the last solve.
   long evaluations() const { return evaluations_; }
 
@@ -43,10 +53,14 @@ class EquationSolver {
   struct Difference {
     double d;
     bool ok;
+    bool sidesAgree;  // equal but for rounding
   };
   Difference difference(double x);
   void solveTerm(FormulaGrid& grid, Notifier& notifier, SolutionDisplay& display);
   void scanWithSecant();
+  // After a scan that found nothing: true (and the display says so) when both sides
+  // agreed at every sample, so that every number is a solution.
+  bool showEveryNumber();
   bool secant(double lower, double upper);
   void newton();
   bool newtonFrom(double start);
@@ -62,6 +76,7 @@ class EquationSolver {
   int count_ = 0;
   double first_ = 0;
   bool done_ = false;
+  bool agreedEverywhere_ = false;
   long evaluations_ = 0;
 };
 

@@ -11,6 +11,8 @@ namespace pendrix {
 namespace {
 
 constexpr std::u16string_view kRootFunction = u"wur(";
+// Between pot's base and exponent; the comma is the decimal comma.
+constexpr char16_t kArgumentSeparator = u';';
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool contains(std::u16string_view set, char16_t c) { return c != 0 && set.find(c) != std::u16string_view::npos; }
@@ -24,6 +26,13 @@ constexpr FunctionName kFunctions[] = {
 };
 
 }  // namespace
+
+size_t functionNameLength(std::u16string_view text) {
+  for (const FunctionName& function : kFunctions) {
+    if (text.starts_with(function.name)) return function.name.size();
+  }
+  return 0;
+}
 
 TermEvaluator::TermEvaluator(const SettingsRecord& characters)
     : unknownLetter_(characters.variableX),
@@ -128,13 +137,20 @@ void TermEvaluator::prefixLeadingSign() {
   if (signedOperand && !insertAt(0, u"0")) return;
   for (int i = 0; i + 2 < static_cast<int>(text_.size()); ++i) {
     const bool sign = text_[i + 1] == plus_ || text_[i + 1] == minus_;
-    if (text_[i] == u'(' && sign && text_[i + 2] == u'(' && !insertAt(i + 1, u"0")) return;
+    const bool opens = text_[i] == u'(' || text_[i] == kArgumentSeparator;
+    if (opens && sign && text_[i + 2] == u'(' && !insertAt(i + 1, u"0")) return;
   }
 }
 
 void TermEvaluator::insertImplicitProducts() {
   const char16_t times[] = {times_, 0};
   for (int i = 0; i + 1 < static_cast<int>(text_.size()); ++i) {
+    // The letters of a function name are no factors: the t of "pot(" would otherwise
+    // get a product sign before its bracket.
+    if (const size_t name = functionNameLength(std::u16string_view(text_).substr(static_cast<size_t>(i)))) {
+      i += static_cast<int>(name) - 1;
+      continue;
+    }
     const char16_t c = text_[i];
     const char16_t d = text_[i + 1];
     const bool before = isDigit(c) || isLetter(c) || c == u')';
@@ -158,7 +174,7 @@ bool TermEvaluator::productNeedsBrackets(int start, int end) const {
 bool TermEvaluator::chainNeedsBrackets(int start, int end) const {
   const char16_t ops[] = {minus_, plus_, times_, divide_, 0};
   if (end >= static_cast<int>(text_.size()) || contains(ops, at(end))) return true;
-  return at(end) == u')' && contains(ops, at(start)) && start < end;
+  return (at(end) == u')' || at(end) == kArgumentSeparator) && contains(ops, at(start)) && start < end;
 }
 
 bool TermEvaluator::differenceNeedsBrackets(int start, int end) const { return productNeedsBrackets(start, end); }
@@ -191,10 +207,11 @@ void TermEvaluator::Parse() {
   const char16_t power[] = {power_, 0};
   const char16_t products[] = {times_, divide_, 0};
   const char16_t minus[] = {minus_, 0};
-  const char16_t allOpen[] = {minus_, plus_, times_, divide_, u'(', 0};
-  const char16_t allClose[] = {minus_, plus_, times_, divide_, u')', 0};
-  const char16_t sumsOpen[] = {minus_, plus_, u'(', 0};
-  const char16_t sumsClose[] = {minus_, plus_, u')', 0};
+  // pot's separator ends an operand as a bracket does.
+  const char16_t allOpen[] = {minus_, plus_, times_, divide_, u'(', kArgumentSeparator, 0};
+  const char16_t allClose[] = {minus_, plus_, times_, divide_, u')', kArgumentSeparator, 0};
+  const char16_t sumsOpen[] = {minus_, plus_, u'(', kArgumentSeparator, 0};
+  const char16_t sumsClose[] = {minus_, plus_, u')', kArgumentSeparator, 0};
   removeSpaces();
   prefixLeadingSign();
   insertImplicitProducts();
@@ -252,7 +269,7 @@ void TermEvaluator::parseChain(int node) {
   }
 }
 
-// <function> = ("(" | "ln(" | "sin(" | "cos(" | "wur(" | "pot(" | "exp(") <chain> ")"
+// <function> = ("(" | "ln(" | "sin(" | "cos(" | "wur(" | "exp(") <chain> ")" | "pot(" <chain> [";" <chain>] ")"
 bool TermEvaluator::parseFunction(int node) {
   TermKind kind = kEmpty;
   size_t length = 0;
@@ -274,6 +291,13 @@ bool TermEvaluator::parseFunction(int node) {
   nodes_[node].argument = argument;
   parseChain(argument);
   if (stopPosition_ >= 0) return true;
+  if (kind == Pot && at(position_) == kArgumentSeparator) {
+    ++position_;
+    const int exponent = newNode(node);
+    nodes_[node].exponent = exponent;
+    parseChain(exponent);
+    if (stopPosition_ >= 0) return true;
+  }
   if (at(position_) == u')') {
     ++position_;
   } else {
@@ -364,6 +388,12 @@ double TermEvaluator::operandValue(const TermNode& node) {
     case Sine: return std::sin(argument());
     case Cosine: return std::cos(argument());
     case Exponential: return std::exp(argument());
+    case Pot: {
+      // Without an exponent pot has no rule and is worth 0.
+      if (node.exponent == kNoNode) return 0;
+      const double base = argument();
+      return std::pow(base, evaluateChain(node.exponent));
+    }
     case Logarithm: {
       const double value = argument();
       if (value > 0) return std::log(value);
@@ -376,7 +406,7 @@ double TermEvaluator::operandValue(const TermNode& node) {
       fail(kRootDomain);
       return 1;
     }
-    default: return 0;  // empty and Pot: no rule, worth 0
+    default: return 0;  // empty
   }
 }
 

@@ -25,7 +25,7 @@ enum TermKind : uint32_t {
   Cosine = 8,
   Logarithm = 10,
   Root = 11,
-  Pot = 12,
+  Pot = 12,  // pot(base;exponent)
   Exponential = 13,
 };
 
@@ -42,6 +42,10 @@ enum TermOperator : uint32_t {
 
 inline constexpr int kNoNode = -1;
 
+// The length of the function name ("ln(", "sin(", "cos(", "wur(", "pot(", "exp(") that
+// `text` starts with, or 0: the letters of a name stand for no unknown.
+size_t functionNameLength(std::u16string_view text);
+
 // Links are indices into the evaluator's node store, which owns every node; clearing
 // the store frees the whole chain without recursion.
 struct TermNode {
@@ -50,6 +54,7 @@ struct TermNode {
   int32_t next = kNoNode;
   int32_t parent = kNoNode;
   int32_t argument = kNoNode;
+  int32_t exponent = kNoNode;  // pot's second argument
   uint32_t op = kNone;
 };
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/handles.h"
 #include "win32/late_binding.h"
 
@@ -89,8 +89,9 @@ WordOutcome putText(const WordHolder& range, const std::u16string& text) {
 }
 
 // Fields.Add(Range, Type, Text, PreserveFormatting): the range by value, the rest as
-// references, the way Word's type library declares them.
-WordOutcome addField(const WordHolder& fields, const WordHolder& range, const std::u16string& code) {
+// references, the way Word's type library declares them. `field` gets the new field
+// when Word hands it back.
+WordOutcome addField(const WordHolder& fields, const WordHolder& range, const std::u16string& code, WordHolder& field) {
   short type = w::kWdFieldEmpty;  // Word takes the text as the field code
   short preserveFormatting = 0;
   Bstr text;
@@ -106,8 +107,11 @@ WordOutcome addField(const WordHolder& fields, const WordHolder& range, const st
   args[2].vt = VT_BSTR | VT_BYREF;
   args[2].pbstrVal = textSlot;
   args[3] = shortReference(&preserveFormatting);
-  Variant ignoredField;
-  return fields.invoke(w::kDispidFieldsAdd, DISPATCH_METHOD, args, &ignoredField);
+  Variant added;
+  PENDRIX_RETURN_IF_WORD_FAILED(fields.invoke(w::kDispidFieldsAdd, DISPATCH_METHOD, args, &added));
+  if (SUCCEEDED(VariantChangeType(added.get(), added.get(), 0, VT_DISPATCH)) && added.get()->pdispVal)
+    field = WordHolder(added.get()->pdispVal);
+  return {};
 }
 
 WordOutcome readWholeSize(const WordHolder& font, int& size) {
@@ -236,8 +240,8 @@ WordOutcome WordHolder::invoke(DISPID id, WORD kind, std::span<const VARIANT> ar
     std::array<VARIANT, kMaxArguments> reversed{};
     for (size_t i = 0; i < args.size(); ++i) reversed[args.size() - 1 - i] = args[i];
     ExceptionInfo exception;
-    const HRESULT hr = invokeDispid(object_, id, kind, args.empty() ? nullptr : reversed.data(),
-                                    static_cast<UINT>(args.size()), result, &exception);
+    const HRESULT hr = invokeDispidPatiently(object_, id, kind, args.empty() ? nullptr : reversed.data(),
+                                             static_cast<UINT>(args.size()), result, &exception);
     return outcomeOf(hr, exception);
   } catch (...) {
     return unexpectedFailure();
@@ -345,15 +349,16 @@ void WordOutput::releaseAll() noexcept {
 
 // --- WordOutput: the commands ---
 
-void WordOutput::insertFormulaAndClose(const EqCode& code, int raiseSize) noexcept {
-  // The dialog closes whatever Word answers, so a failure only skips the rest.
+WordOutcome WordOutput::insertFormulaAndClose(const EqCode& code, int raiseSize) noexcept {
   try {
-    if (hasField() && hasApplication()) {
-      replaceFieldCode(code, raiseSize);
-    } else if (hasDocument()) {
-      writeNewField(code, raiseSize, false);
-    }
+    if (hasField() && hasApplication()) return replaceFieldCode(code, raiseSize);
+    if (!hasDocument()) return {};
+    WordHolder added;
+    const WordOutcome written = writeNewField(code, raiseSize, false, &added);
+    if (!written.ok() && !added.empty()) field_ = std::move(added);
+    return written;
   } catch (...) {
+    return unexpectedFailure();
   }
 }
 
@@ -384,13 +389,20 @@ WordOutcome WordOutput::insertSolution(const std::u16string& value, const std::u
   }
 }
 
-WordOutcome WordOutput::writeNewField(const EqCode& code, int raiseSize, bool thenNewParagraph) {
-  WordHolder selection, range, fields;
+WordOutcome WordOutput::writeNewField(const EqCode& code, int raiseSize, bool thenNewParagraph, WordHolder* added) {
+  WordHolder selection, range, fields, field;
   PENDRIX_RETURN_IF_WORD_FAILED(application_.getObject(w::kDispidSelection, selection));
   PENDRIX_RETURN_IF_WORD_FAILED(selection.getObject(w::kDispidSelectionRange, range));
   PENDRIX_RETURN_IF_WORD_FAILED(putText(range, code.text));
-  PENDRIX_RETURN_IF_WORD_FAILED(document_.getObject(w::kDispidDocumentFields, fields));
-  PENDRIX_RETURN_IF_WORD_FAILED(addField(fields, range, code.text));
+  // Until the text is a field it is the bare "EQ ..." in the user's document: a
+  // failure takes it out again (the range covers just what was put in).
+  WordOutcome made = document_.getObject(w::kDispidDocumentFields, fields);
+  if (made.ok()) made = addField(fields, range, code.text, field);
+  if (!made.ok()) {
+    putText(range, u"");
+    return made;
+  }
+  if (added) *added = std::move(field);
   // Word leaves the selection before the new field.
   PENDRIX_RETURN_IF_WORD_FAILED(sizeFieldCode(application_, selection, w::kDispidMoveRight, code, raiseSize));
   return thenNewParagraph ? newParagraph(selection) : WordOutcome{};

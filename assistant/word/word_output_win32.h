@@ -95,8 +95,10 @@ class WordOutput {
   void releaseAll() noexcept;
 
   // OK: replaces the field's code when a field was handed over, else inserts a new
-  // field; every Word failure is swallowed and skips the rest.
-  void insertFormulaAndClose(const EqCode& code, int raiseSize) noexcept;
+  // field. A failure ends the sequence and is returned, so that the dialog can stay
+  // open with the formula; a new field that did go in is held as the field to edit,
+  // so that OK again rewrites it instead of adding a second one.
+  WordOutcome insertFormulaAndClose(const EqCode& code, int raiseSize) noexcept;
   // "&Einfügen": always a new field, then the line end and a new paragraph.
   WordOutcome insertFormula(const EqCode& code, int raiseSize) noexcept;
   // Button 1026: the text line's text, the line end and a new paragraph.
@@ -105,7 +107,8 @@ class WordOutput {
   WordOutcome insertSolution(const std::u16string& value, const std::u16string& condition) noexcept;
 
  private:
-  WordOutcome writeNewField(const EqCode& code, int raiseSize, bool thenNewParagraph);
+  // `added`, when given, receives the new field as soon as it is in the document.
+  WordOutcome writeNewField(const EqCode& code, int raiseSize, bool thenNewParagraph, WordHolder* added = nullptr);
   WordOutcome replaceFieldCode(const EqCode& code, int raiseSize);
   WordOutcome writeLine(const std::u16string& text, bool toLineEndFirst);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <span>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/handles.h"
 
 namespace pendrix {

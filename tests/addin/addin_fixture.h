@@ -207,12 +207,16 @@ inline std::vector<std::wstring> callsOf(const std::wstring& log, DWORD processI
   return calls;
 }
 
-inline bool processEnds(DWORD processId, DWORD ms) {
-  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  if (!process) return true;  // gone already
-  const bool ended = WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
-  CloseHandle(process);
-  return ended;
+// A test assistant's process, held open from when the log names it: Wine gives a
+// freed process id to the next process, and the next assistant would then be logged
+// under the id of the one it replaced.
+using HeldProcess = UniqueHandle<HANDLE, CloseHandle>;
+inline HeldProcess holdProcess(DWORD processId) {
+  return HeldProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+}
+
+inline bool processEnds(const HeldProcess& process, DWORD ms) {
+  return process && WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0;
 }
 
 }  // namespace pendrix::addin::testing

@@ -1,7 +1,7 @@
 // The add-in in the stand-in host, in this process: loaded by the host's add-in
 // loader from Word's add-in key as Word loads it, with the host's objects and
-// windows. Bars that Word kept from an earlier run are put into the host's bar model
-// first.
+// windows, as Word 2003 (menus and toolbars) or as a ribbon-era Word. Bars that Word
+// kept from an earlier run are put into the host's bar model first.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,12 +12,15 @@
 
 #include "addin_fixture.h"
 #include "addin_loader.h"
+#include "first_start_hint.h"
+#include "support/process_win32.h"
 #include "support/window_picture.h"
 #include "win32/class_ids.h"
 #include "win32/com_object.h"
 #include "win32/late_binding.h"
 #include "wordhost/events.h"
 #include "wordhost/host_window.h"
+#include "wordhost/ribbon.h"
 #include "wordhost/word_objects.h"
 
 namespace pendrix::addin::testing {
@@ -74,22 +77,37 @@ class RenamedHost final : public ComObject<RenamedHost, IDispatch> {
   const wchar_t* name_;
 };
 
+void forgetFirstStartHint() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kFirstStartHintKey, kFirstStartHintValue); }
+
 class AddinInHost : public ::testing::Test {
  protected:
+  // The user has never seen the hint.
   void SetUp() override {
+    forgetFirstStartHint();
+    startHost(wordhost::HostUi::MenusAndToolbars);
+  }
+  // A new Word with a bar store of its own.
+  void startHost(wordhost::HostUi ui) {
     ASSERT_NE(Tarnel::module(), nullptr);
     ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
     log_ = uniqueTempFile(L"ast");
     registerAssistantStub(log_);
     registerSymbolTool();
     state_ = std::make_shared<HostState>();
+    state_->ui = ui;
     application_ = wordhost::createApplication(state_);
     window_.emplace(state_);
     ASSERT_TRUE(window_->create(SW_SHOWNOACTIVATE));
+    state_->changed = [this] { window_->refresh(); };
   }
-  void TearDown() override {
+  // Word closing: the add-ins are let go and the windows go; the user's registry stays.
+  void closeHost() {
     loader_.reset();
-    if (state_) state_->disconnectAll();
+    ribbon_.reset();
+    if (state_) {
+      state_->changed = nullptr;
+      state_->disconnectAll();
+    }
     window_.reset();
     // The host's window ends its message loop when it goes; the next test's
     // message box must not see that.
@@ -97,6 +115,10 @@ class AddinInHost : public ::testing::Test {
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     application_.reset();
+  }
+  void TearDown() override {
+    closeHost();
+    forgetFirstStartHint();
     Tarnel::call("DllUnregisterServer");
     unregisterCompanions();
     DeleteFileW(log_.c_str());
@@ -115,14 +137,22 @@ class AddinInHost : public ::testing::Test {
       button->faceId = kept.faceId;
     }
   }
+  // As Word starts: a ribbon-era Word hands the loader its ribbon.
   size_t loadAtStartup() {
-    loader_.emplace(application_.get());
+    ribbon_.emplace(state_);
+    loader_.emplace(application_.get(), state_->ui == wordhost::HostUi::Ribbon ? &*ribbon_ : nullptr);
     return loader_->loadAtStartup();
   }
   std::string dump() { return wordhost::documentDump(*state_); }
   std::string barsOfDump() {
     const std::string all = dump();
     const size_t at = all.find("\"commandBars\"");
+    const size_t end = all.find(",\"ribbon\"");
+    return at == std::string::npos || end == std::string::npos ? all : all.substr(at, end - at);
+  }
+  std::string ribbonOfDump() {
+    const std::string all = dump();
+    const size_t at = all.find("\"ribbon\"");
     return at == std::string::npos ? all : all.substr(at, all.size() - at - 1);
   }
 
@@ -130,6 +160,7 @@ class AddinInHost : public ::testing::Test {
   std::shared_ptr<HostState> state_;
   ComPtr<IDispatch> application_;
   std::optional<wordhost::HostWindow> window_;
+  std::optional<wordhost::HostRibbon> ribbon_;
   std::optional<wordhost::AddinLoader> loader_;
 };
 
@@ -252,6 +283,7 @@ TEST_F(AddinInHost, DoubleClickOpensOnlyASingleEquationField) {
   EXPECT_TRUE(cancelled) << "the equation field goes to the assistant, not to Word";
   const std::vector<DWORD> started = stubProcesses(log_);
   ASSERT_EQ(started.size(), 1u);
+  const HeldProcess startedProcess = holdProcess(started[0]);
   const std::wstring wordWindow =
       std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window_->mainWindow())));
   EXPECT_THAT(callsOf(log_, started[0]),
@@ -263,27 +295,130 @@ TEST_F(AddinInHost, DoubleClickOpensOnlyASingleEquationField) {
   EXPECT_EQ(GetWindow(assistant, GW_OWNER), window_->mainWindow()) << "Word's window owns the assistant";
 
   loader_->shutdown();
-  EXPECT_TRUE(processEnds(started[0], 15000)) << "the add-in lets go of the assistant when Word closes";
+  EXPECT_TRUE(processEnds(startedProcess, 15000)) << "the add-in lets go of the assistant when Word closes";
   EXPECT_EQ(callsOf(log_, started[0]).back(), L"Released");
 }
 
 TEST_F(AddinInHost, WithNothingToStartAClickDoesNothingVisibleAndWordGoesOn) {
-  keepBar({{u"ZombTerm", 57}, {u"ZbGlyphor", 226}});
-  ASSERT_EQ(loadAtStartup(), 1u);
-  unregisterCompanions();
-  InfoBoxWatcher boxes(GetCurrentProcessId());
-  for (const char16_t* button : {u"ZombTerm", u"ZbGlyphor", u"ZombTerm"}) {
-    int sinks = 0;
-    EXPECT_EQ(wordhost::clickControl(state_, button, sinks), S_OK);
-    EXPECT_EQ(sinks, 1);
+  for (const wordhost::HostUi ui : {wordhost::HostUi::MenusAndToolbars, wordhost::HostUi::Ribbon}) {
+    SCOPED_TRACE(ui == wordhost::HostUi::Ribbon ? "ribbon" : "menus and toolbars");
+    closeHost();
+    startHost(ui);
+    keepBar({{u"ZombTerm", 57}, {u"ZbGlyphor", 226}});
+    ASSERT_EQ(loadAtStartup(), 1u);
+    unregisterCompanions();
+    InfoBoxWatcher boxes(GetCurrentProcessId());
+    for (const char16_t* button : {u"ZombTerm", u"ZbGlyphor", u"ZombTerm"}) {
+      int sinks = 0;
+      EXPECT_EQ(wordhost::clickControl(state_, button, sinks), S_OK);
+      EXPECT_EQ(sinks, 1);
+      // The ribbon's callbacks answer S_OK whatever failed, as the click sinks do.
+      if (ui == wordhost::HostUi::Ribbon) EXPECT_EQ(wordhost::pressRibbonButton(state_, button), S_OK);
+    }
+    EXPECT_THAT(stubProcesses(log_), IsEmpty());
+    EXPECT_THAT(boxes.texts(), IsEmpty());
+    // Word goes on: the bar is still served and its sinks still connected.
+    EXPECT_EQ(barsOfDump(), kFullBarDump);
+    EXPECT_EQ(connectedSinks(*state_), 3u);
+    loader_->shutdown();
+    EXPECT_EQ(connectedSinks(*state_), 0u);
+    EXPECT_THAT(state_->ribbons, IsEmpty()) << "the add-in's tab goes with it";
   }
-  EXPECT_THAT(stubProcesses(log_), IsEmpty());
-  EXPECT_THAT(boxes.texts(), IsEmpty());
-  // Word goes on: the bar is still served and its sinks still connected.
+}
+
+// A ribbon-era Word asks for the ribbon: the tab "Pendrix" holds the group "Formeln"
+// with the large "ZombTerm" and "ZbGlyphor", their pictures from the add-in and German
+// screen tips. A press starts what the bar's click starts; the bar is built as well,
+// for the "Add-Ins" tab, and no hint asks the user to drag it anywhere.
+TEST_F(AddinInHost, InARibbonEraWordItsTabStartsWhatTheBarStarts) {
+  closeHost();
+  startHost(wordhost::HostUi::Ribbon);
+  InfoBoxWatcher hints(GetCurrentProcessId());
+  ASSERT_EQ(loadAtStartup(), 1u);
   EXPECT_EQ(barsOfDump(), kFullBarDump);
-  EXPECT_EQ(connectedSinks(*state_), 3u);
+  const std::string ribbon = ribbonOfDump();
+  EXPECT_THAT(ribbon, StartsWith(R"("ribbon":[{"progId":"Glyphor.ZombAddin","tabs":[{"id":"PendrixTab","label":"Pendrix",)"
+                                 R"("groups":[{"id":"PendrixFormeln","label":"Formeln","buttons":[)"));
+  // The dump writes every character beyond ASCII as \uXXXX.
+  EXPECT_THAT(ribbon, HasSubstr("{\"id\":\"ZombTerm\",\"label\":\"ZombTerm\",\"size\":\"large\","
+                                "\"screentip\":\"ZombTerm: Formel schreiben\",\"supertip\":\"\\u00d6ffnet Pendrix: eine "
+                                "Formel oder Gleichung aufbauen, berechnen und als Formelfeld in das Dokument schreiben. "
+                                "Ein Doppelklick auf ein Formelfeld \\u00f6ffnet es zum Bearbeiten.\","
+                                "\"onAction\":\"OnZombTerm\",\"picture\":\"32x32\"}"));
+  EXPECT_THAT(ribbon, HasSubstr("{\"id\":\"ZbGlyphor\",\"label\":\"ZbGlyphor\",\"size\":\"normal\","
+                                "\"screentip\":\"ZbGlyphor: Sonderzeichen\",\"supertip\":\"\\u00d6ffnet die "
+                                "Symboltabelle: ein angeklicktes mathematisches Zeichen kommt an die Einf\\u00fcgemarke.\","
+                                "\"onAction\":\"OnZbGlyphor\",\"picture\":\"16x16\"}"));
+  RedrawWindow(window_->mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const std::wstring bitness = sizeof(void*) == 8 ? L"" : L"-32";
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(window_->mainWindow(),
+                                                  winePath(PICTURE_DIR) + L"\\addin-host-ribbon" + bitness + L".bmp"));
+
+  // The screen tip, as the user sees it with the pointer over the button.
+  const std::optional<RECT> term = window_->ribbonButtonRect(u"ZombTerm");
+  ASSERT_TRUE(term) << "the tab does not show its large button";
+  POINT over{(term->left + term->right) / 2, (term->top + term->bottom) / 2};
+  ClientToScreen(window_->mainWindow(), &over);
+  SetWindowPos(window_->mainWindow(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_TRUE(pendrix::testing::movePointerTo(over));
+  HWND tip = nullptr;
+  EXPECT_TRUE(pendrix::testing::waitUntil([&] {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    tip = FindWindowW(L"tooltips_class32", nullptr);
+    return tip && IsWindowVisible(tip);
+  })) << "no screen tip over the button";
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(),
+                                                  winePath(PICTURE_DIR) + L"\\addin-ribbon-screentip" + bitness + L".bmp"));
+
+  EXPECT_EQ(wordhost::pressRibbonButton(state_, u"ZombTerm"), S_OK);
+  const std::vector<DWORD> started = stubProcesses(log_);
+  ASSERT_EQ(started.size(), 1u);
+  const HeldProcess startedProcess = holdProcess(started[0]);
+  const std::wstring wordWindow =
+      std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window_->mainWindow())));
+  EXPECT_THAT(callsOf(log_, started[0]),
+              ElementsAre(L"Started", L"SetWordApplication name=Microsoft Word", L"WordWindowHandle=" + wordWindow,
+                          StartsWith(L"CursorXPos="), StartsWith(L"CursorYPos="), L"WindowHandle"))
+      << "the calls of a click on the bar";
+  const HWND assistant = stubWindow(started[0]);
+  ASSERT_NE(assistant, nullptr);
+  EXPECT_EQ(GetWindow(assistant, GW_OWNER), window_->mainWindow());
+  EXPECT_THAT(hints.texts(), IsEmpty());
+
   loader_->shutdown();
-  EXPECT_EQ(connectedSinks(*state_), 0u);
+  EXPECT_THAT(state_->ribbons, IsEmpty());
+  EXPECT_TRUE(processEnds(startedProcess, 15000)) << "the add-in lets go of the assistant when Word closes";
+  EXPECT_EQ(Tarnel::canUnloadNow(), S_OK) << "nothing of the add-in lives after shutdown";
+}
+
+// Word keeps its bars in a template that school networks reset at every logon: the
+// hint comes once per user whatever Word remembers, and never where Word shows a
+// ribbon, which has no toolbars to drag the bar onto.
+TEST_F(AddinInHost, TheHintComesOncePerUserAndNeverOverARibbon) {
+  const struct {
+    const char* start;
+    wordhost::HostUi ui;
+    bool hint;
+  } starts[] = {
+      {"ribbon-era Word", wordhost::HostUi::Ribbon, false},
+      {"Word 2003, the first time", wordhost::HostUi::MenusAndToolbars, true},
+      {"Word 2003, its bars forgotten", wordhost::HostUi::MenusAndToolbars, false},
+      {"ribbon-era Word again", wordhost::HostUi::Ribbon, false},
+  };
+  for (const auto& start : starts) {
+    SCOPED_TRACE(start.start);
+    closeHost();
+    startHost(start.ui);  // a bar store of its own: Word has no bar yet
+    InfoBoxWatcher hints(GetCurrentProcessId());
+    ASSERT_EQ(loadAtStartup(), 1u);
+    EXPECT_EQ(barsOfDump(), kFullBarDump) << "the bar is built in every Word";
+    if (start.hint) {
+      EXPECT_THAT(hints.texts(), ElementsAre(kHintText));
+    } else {
+      EXPECT_THAT(hints.texts(), IsEmpty());
+    }
+  }
 }
 
 }  // namespace

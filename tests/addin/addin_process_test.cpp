@@ -1,18 +1,24 @@
 // The whole chain from the registry alone: wordhost.exe finds the add-in in Word's
-// add-in key, loads Tarnel, the bar appears with its hint, the buttons start the
-// test assistant and the symbol tool with Word's window as their owner; a second
-// start reuses the bar silently, and unloading the add-in takes the bar away.
+// add-in key, loads Tarnel, the bar appears (with its hint in Word 2003, with the
+// add-in's ribbon tab in a ribbon-era Word), the buttons start the test assistant and
+// the symbol tool with Word's window as their owner; a second start reuses the bar
+// silently, a start whose bars Word forgot shows no hint again, and unloading the
+// add-in takes the bar and the tab away.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "addin_fixture.h"
-#include "office_interfaces.h"
+#include "first_start_hint.h"
+#include "win32/office_interfaces.h"
 #include "resources/resource.h"
 #include "support/process_win32.h"
 #include "support/running_word.h"
@@ -45,8 +51,18 @@ struct Host {
   }
 };
 
-void startHost(const std::wstring& bars, Host& host) {
-  std::wstring command = L"\"" + winePath(WORDHOST_EXE) + L"\" --bars \"" + bars + L"\"";
+// Which Word the stand-in plays.
+struct Mode {
+  const char* name;
+  const wchar_t* option;
+  bool ribbon;
+};
+void PrintTo(const Mode& mode, std::ostream* out) { *out << mode.name; }
+constexpr Mode kMenus = {"menus", L"--menus", false};
+constexpr Mode kRibbon = {"ribbon", L"--ribbon", true};
+
+void startHost(const std::wstring& bars, Host& host, const Mode& mode = kMenus) {
+  std::wstring command = L"\"" + winePath(WORDHOST_EXE) + L"\" " + mode.option + L" --bars \"" + bars + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -139,6 +155,7 @@ class AddinInWordhost : public ::testing::Test {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE) << "the apartment of the test program";
     ASSERT_FALSE(pendrix::testing::runningWord()) << "another Word stand-in is already running";
     ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kFirstStartHintKey, kFirstStartHintValue);  // a user new to the add-in
     log_ = uniqueTempFile(L"asp");
     bars_ = uniqueTempFile(L"bar");
     DeleteFileW(bars_.c_str());  // Word has never kept a bar
@@ -146,6 +163,7 @@ class AddinInWordhost : public ::testing::Test {
     registerSymbolTool();
   }
   void TearDown() override {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kFirstStartHintKey, kFirstStartHintValue);
     Tarnel::call("DllUnregisterServer");
     unregisterCompanions();
     DeleteFileW(log_.c_str());
@@ -157,70 +175,107 @@ class AddinInWordhost : public ::testing::Test {
   std::wstring bars_;
 };
 
-TEST_F(AddinInWordhost, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwnedByWord) {
+// The stand-in as Word 2003 and as a ribbon-era Word.
+class AddinInEitherWord : public AddinInWordhost, public ::testing::WithParamInterface<Mode> {
+ protected:
+  // A user's click on the add-in's "ZombTerm" or "ZbGlyphor": on the bar in Word 2003,
+  // on the add-in's tab in a ribbon-era Word.
+  void press(IDispatch* app, const wchar_t* button) {
+    if (!GetParam().ribbon) {
+      EXPECT_EQ(intCall(app, L"ClickControl", argList(Variant::fromString(button))), 1);
+      return;
+    }
+    Variant ignored;
+    EXPECT_EQ(invokeByName(app, L"ClickRibbonControl", DISPATCH_METHOD, argList(Variant::fromString(button)), &ignored),
+              S_OK);
+  }
+  std::wstring picture(const wchar_t* name) const {
+    return winePath(PICTURE_DIR) + L"\\" + name + (GetParam().ribbon ? L"-ribbon" : L"") +
+           (sizeof(void*) == 8 ? L"" : L"-32") + L".bmp";
+  }
+};
+
+TEST_P(AddinInEitherWord, FirstStartBuildsTheBarWhoseButtonsStartTheCompanionsOwnedByWord) {
+  const bool ribbon = GetParam().ribbon;
   Host host;
   std::optional<InfoBoxWatcher> hints;
   hints.emplace(0);  // replaced as soon as the host's process id is known
-  startHost(bars_, host);
+  startHost(bars_, host, GetParam());
   if (HasFatalFailure()) return;
   hints.emplace(host.processId);
-  ASSERT_TRUE(hints->waitFor(1, 15000)) << "no hint on the first start";
-  EXPECT_EQ(hints->texts()[0], kHintText);
+  if (!ribbon) {
+    ASSERT_TRUE(hints->waitFor(1, 15000)) << "no hint on the first start";
+    EXPECT_EQ(hints->texts()[0], kHintText);
+  }
   ASSERT_TRUE(waitUntilConnected(host.app.get()));
-  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump));
+  const std::string dump = dumpOf(host.app.get());
+  EXPECT_THAT(dump, HasSubstr(kFullBarDump)) << "the bar, in Word 2003 and on the ribbon's Add-Ins tab";
+  if (ribbon) {
+    EXPECT_THAT(dump, HasSubstr(R"("tabs":[{"id":"PendrixTab","label":"Pendrix","groups":[{"id":"PendrixFormeln",)"));
+    EXPECT_THAT(dump, HasSubstr(R"("onAction":"OnZombTerm","picture":"32x32"})"));
+    EXPECT_THAT(dump, HasSubstr(R"("onAction":"OnZbGlyphor","picture":"16x16"})"));
+    EXPECT_FALSE(hints->waitFor(1, 1500)) << "the hint came over a ribbon";
+  } else {
+    EXPECT_THAT(dump, HasSubstr(R"("ribbon":[])")) << "Word 2003 asked for a ribbon";
+  }
   const HWND word = windowOf(host.processId, L"OpusApp");
   ASSERT_NE(word, nullptr);
+  // The pointer in a corner: no screen tip stands in the pictures.
+  pendrix::testing::movePointerTo({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
+  if (ribbon) EXPECT_TRUE(pendrix::testing::saveWindowPicture(word, picture(L"addin-word-with-tab")));
 
   // The term button: the assistant gets Word, Word's window, the cursor, in order.
-  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  press(host.app.get(), L"ZombTerm");
   std::vector<DWORD> assistants = stubProcesses(log_);
   ASSERT_EQ(assistants.size(), 1u);
+  const HeldProcess firstAssistant = holdProcess(assistants[0]);
+  ASSERT_TRUE(firstAssistant) << "the first assistant is gone";
   EXPECT_THAT(callsOf(log_, assistants[0]),
               ElementsAre(L"Started", L"SetWordApplication name=Microsoft Word", L"WordWindowHandle=" + asInteger(word),
                           StartsWith(L"CursorXPos="), StartsWith(L"CursorYPos="), L"WindowHandle"));
   const HWND first = waitForWindow(assistants[0], L"PendrixAssistantStub");
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GetWindow(first, GW_OWNER), word);
-  // The screen: Word's window with its bar, the assistant over it.
-  Sleep(300);
-  const wchar_t* picture = sizeof(void*) == 8 ? L"\\addin-assistant-over-host.bmp" : L"\\addin-assistant-over-host-32.bmp";
-  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + picture));
+  // The screen: Word's window with its bar or tab, the assistant over it.
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), picture(L"addin-assistant-over-host")));
 
   // A second click replaces the first assistant, whose process ends.
-  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZombTerm"))), 1);
+  press(host.app.get(), L"ZombTerm");
   assistants = stubProcesses(log_);
   ASSERT_EQ(assistants.size(), 2u);
   EXPECT_NE(assistants[1], assistants[0]);
-  EXPECT_TRUE(processEnds(assistants[0], 15000)) << "the first assistant was not let go";
+  const HeldProcess secondAssistant = holdProcess(assistants[1]);
+  EXPECT_TRUE(processEnds(firstAssistant, 15000)) << "the first assistant was not let go";
   EXPECT_EQ(callsOf(log_, assistants[0]).back(), L"Released");
 
   // The symbol button: the symbol tool's window, owned by Word's.
-  EXPECT_EQ(intCall(host.app.get(), L"ClickControl", argList(Variant::fromString(L"ZbGlyphor"))), 1);
+  press(host.app.get(), L"ZbGlyphor");
   const HWND symbols = waitForWindow(0, nullptr, L"Symbole");
   ASSERT_NE(symbols, nullptr);
   EXPECT_EQ(GetWindow(symbols, GW_OWNER), word);
-  DWORD symbolProcess = 0;
-  GetWindowThreadProcessId(symbols, &symbolProcess);
+  DWORD symbolId = 0;
+  GetWindowThreadProcessId(symbols, &symbolId);
+  const HeldProcess symbolProcess = holdProcess(symbolId);
 
   quitHost(host);
-  EXPECT_TRUE(processEnds(assistants[1], 15000)) << "closing Word lets go of the assistant";
+  EXPECT_TRUE(processEnds(secondAssistant, 15000)) << "closing Word lets go of the assistant";
   EXPECT_TRUE(processEnds(symbolProcess, 15000)) << "closing Word lets go of the symbol tool";
-  EXPECT_EQ(hints->texts().size(), 1u) << "the hint came once";
+  EXPECT_EQ(hints->texts().size(), ribbon ? 0u : 1u) << "the hint came once, and only without a ribbon";
 }
 
-TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) {
+TEST_P(AddinInEitherWord, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) {
   {
     // The first start, only to have Word keep the bar.
     Host host;
-    startHost(bars_, host);
+    startHost(bars_, host, GetParam());
     if (HasFatalFailure()) return;
     InfoBoxWatcher hints(host.processId);
-    ASSERT_TRUE(hints.waitFor(1, 15000));
+    if (!GetParam().ribbon) ASSERT_TRUE(hints.waitFor(1, 15000));
     ASSERT_TRUE(waitUntilConnected(host.app.get()));
     quitHost(host);
   }
   Host host;
-  startHost(bars_, host);
+  startHost(bars_, host, GetParam());
   if (HasFatalFailure()) return;
   InfoBoxWatcher hints(host.processId);
   ASSERT_TRUE(waitUntilConnected(host.app.get()));
@@ -230,11 +285,36 @@ TEST_F(AddinInWordhost, SecondStartReusesTheBarSilentlyAndUnloadingTakesItAway) 
   Variant ignored;
   EXPECT_EQ(invokeByName(host.app.get(), L"UnloadAddin", DISPATCH_METHOD, argList(Variant::fromString(kProgId)), &ignored),
             S_OK);
-  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(R"("commandBars":[])"));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(R"("commandBars":[],"ribbon":[])")) << "the bar and the tab went";
   EXPECT_EQ(intCall(host.app.get(), L"ConnectedSinks"), 0);
   quitHost(host);
 }
 
+INSTANTIATE_TEST_SUITE_P(Words, AddinInEitherWord, ::testing::Values(kMenus, kRibbon),
+                         [](const ::testing::TestParamInfo<Mode>& info) { return std::string(info.param.name); });
+
+// A school network resets Word's template at every logon: the bar is new at the next
+// start, but the user has seen the hint and is not asked again.
+TEST_F(AddinInWordhost, TheHintComesOncePerUserWhenWordForgetsItsBars) {
+  {
+    Host host;
+    startHost(bars_, host);
+    if (HasFatalFailure()) return;
+    InfoBoxWatcher hints(host.processId);
+    ASSERT_TRUE(hints.waitFor(1, 15000)) << "no hint on the first start";
+    ASSERT_TRUE(waitUntilConnected(host.app.get()));
+    quitHost(host);
+  }
+  ASSERT_TRUE(DeleteFileW(bars_.c_str())) << "Word kept no bars";
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher hints(host.processId);
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  EXPECT_THAT(dumpOf(host.app.get()), HasSubstr(kFullBarDump)) << "the bar is built anew";
+  EXPECT_FALSE(hints.waitFor(1, 1500)) << "the hint came again";
+  quitHost(host);
+}
 
 #ifdef PENDRIX_EXE
 // The real assistant beside the add-in's build: its settings decide the list
@@ -345,8 +425,6 @@ TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInP
   EXPECT_EQ(GetWindow(second, GW_OWNER), word);
   UniqueProcess secondProcess = processOf(second);
   EXPECT_NE(GetProcessId(secondProcess.get()), GetProcessId(firstProcess.get()));
-  for (int i = 0; i < 20 && GetWindowTextLengthW(GetDlgItem(second, IDC_KEY_INPUT)) == 0; ++i) Sleep(50);
-  Sleep(300);
   EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(),
                                                   winePath(PICTURE_DIR) + L"\\addin-real-assistant-over-host.bmp"));
   typeAndConfirm(second, L"+2");
@@ -362,9 +440,10 @@ TEST_F(AddinWithTheAssistant, TheTermButtonWritesAFieldAndADoubleClickEditsItInP
   quitHost(host);
 }
 
-// A first start asks about the list separator before the window shows. The window
-// then still opens in front of Word, its key input holding the keyboard: the program
-// was started by COM, not by Word, and must not leave the pupil typing into Word.
+// A first start asks about the list separator once its window is up and Word has made
+// itself its owner. Once answered, the window is in front of Word, its key input holding
+// the keyboard: the program was started by COM, not by Word, and must not leave the
+// pupil typing into Word.
 TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQuestions) {
   DeleteFileW(assistantSettings().c_str());
   Host host;
@@ -380,10 +459,11 @@ TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQu
   const HWND dialog = waitForAssistant(host.processId);
   ASSERT_NE(dialog, nullptr) << "the term button opened no assistant";
   UniqueProcess process = processOf(dialog);
-  const std::vector<std::wstring> texts = boxes.texts();
-  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
-                          [](const std::wstring& text) { return text.find(L"Listentrennzeichen") != std::wstring::npos; }))
-      << "the first start asked nothing";
+  EXPECT_TRUE(pendrix::testing::waitUntil([&] {
+    const std::vector<std::wstring> texts = boxes.texts();
+    return std::any_of(texts.begin(), texts.end(),
+                       [](const std::wstring& text) { return text.find(L"Listentrennzeichen") != std::wstring::npos; });
+  })) << "the first start asked nothing";
   EXPECT_TRUE(pendrix::testing::waitUntil([&] { return GetForegroundWindow() == dialog; }))
       << "in front: " << GetForegroundWindow() << ", the assistant " << dialog;
   GUITHREADINFO thread{sizeof thread};
@@ -408,6 +488,130 @@ TEST_F(AddinWithTheAssistant, TheAssistantOpensInFrontOfWordAfterItsFirstStartQu
   quitHost(host);
   EXPECT_EQ(WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0) << "the assistant outlived Word";
 }
+// A call into the running Word made from a thread of its own, as Word's user makes it:
+// this thread stays free to look at the screen while Word waits in the call.
+class CallIntoWord {
+ public:
+  CallIntoWord(const wchar_t* member, std::wstring textArgument, long numberArgument)
+      : thread_([this, member, textArgument, numberArgument] {
+          CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+          {
+            const ComPtr<IDispatch> word = pendrix::testing::runningWord();
+            Variant ignored;
+            hr_ = word ? invokeByName(word.get(), member, DISPATCH_METHOD,
+                                      argList(textArgument.empty() ? Variant::fromI4(numberArgument)
+                                                                   : Variant::fromString(textArgument.c_str())),
+                                      &ignored)
+                       : E_UNEXPECTED;
+          }
+          CoUninitialize();
+          returned_ = true;
+        }) {}
+  ~CallIntoWord() { thread_.join(); }
+  bool returned() const { return returned_; }
+  HRESULT result() const { return hr_; }
+
+ private:
+  std::atomic<bool> returned_{false};
+  std::atomic<HRESULT> hr_{E_PENDING};
+  std::thread thread_;
+};
+
+// Whether `upper` lies above `lower` on the screen: earlier in the desktop's z-order.
+bool liesAbove(HWND upper, HWND lower) {
+  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+    if (window == upper) return true;
+    if (window == lower) return false;
+  }
+  return false;
+}
+
+// The message box of the assistant's process, captioned `caption`, once it shows.
+HWND waitForAssistantBox(const wchar_t* caption, DWORD notOf) {
+  HWND found = nullptr;
+  pendrix::testing::waitUntil([&] {
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", caption)) != nullptr;) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(box, &owner);
+      if (owner != notOf && IsWindowVisible(box)) found = box;
+    }
+    return found != nullptr;
+  }, std::chrono::seconds(30));
+  return found;
+}
+
+// While Word waits in a call into the assistant its window is frozen: a message of
+// the assistant shown then keeps Word waiting, perhaps hidden behind it. Both messages
+// that come up while Word calls (the first start's question about the list separator
+// while Word creates the assistant, the reader's "Formel zu komplex" while Word hands
+// over the field) are shown only once Word's calls have returned, owned by the
+// assistant's window, above Word.
+struct WaitingMessage {
+  const char* what;
+  bool firstStart;          // no settings yet: the list separator is asked
+  const wchar_t* field;     // the field double-clicked, or none for a click on ZombTerm
+  const wchar_t* caption;
+  const wchar_t* text;      // a part of the message
+  const wchar_t* picture;
+};
+void PrintTo(const WaitingMessage& message, std::ostream* out) { *out << message.what; }
+
+class AssistantMessagesWhileWordWaits : public AddinWithTheAssistant,
+                                        public ::testing::WithParamInterface<WaitingMessage> {};
+
+TEST_P(AssistantMessagesWhileWordWaits, ComeAfterWordsCallsHaveReturnedAboveWord) {
+  const WaitingMessage& message = GetParam();
+  if (message.firstStart) DeleteFileW(assistantSettings().c_str());
+  Host host;
+  startHost(bars_, host);
+  if (HasFatalFailure()) return;
+  InfoBoxWatcher hints(host.processId);  // answers Word's own first-start hint
+  ASSERT_TRUE(waitUntilConnected(host.app.get()));
+  const HWND word = windowOf(host.processId, L"OpusApp");
+  ASSERT_NE(word, nullptr);
+  if (message.field) {
+    Variant ignored;
+    ASSERT_EQ(invokeByName(host.app.get(), L"InsertField", DISPATCH_METHOD, argList(Variant::fromString(message.field)),
+                           &ignored),
+              S_OK);
+  }
+
+  // Nobody answers a message: the click and the double click must return all the same.
+  std::optional<CallIntoWord> call;
+  if (message.field) {
+    call.emplace(L"DoubleClickField", L"", 1);
+  } else {
+    call.emplace(L"ClickControl", L"ZombTerm", 0);
+  }
+  const bool returned = pendrix::testing::waitUntil([&] { return call->returned(); }, std::chrono::seconds(40));
+  EXPECT_TRUE(returned) << "Word waits in its call while the assistant shows its message";
+  const HWND box = waitForAssistantBox(message.caption, host.processId);
+  ASSERT_NE(box, nullptr) << "no message";
+  EXPECT_THAT(dialogText(box), HasSubstr(message.text));
+  if (returned) {
+    EXPECT_EQ(call->result(), S_OK);
+    const HWND dialog = waitForAssistant(host.processId);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog) << "the message belongs to the assistant's window";
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), word);
+    EXPECT_TRUE(liesAbove(box, word)) << "the message lies behind Word";
+    EXPECT_TRUE(pendrix::testing::saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + message.picture));
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(pendrix::testing::waitUntil([&] { return call->returned(); }, std::chrono::seconds(40)));
+  if (const HWND dialog = waitForAssistant(host.processId)) PostMessageW(GetDlgItem(dialog, IDC_CANCEL), BM_CLICK, 0, 0);
+  call.reset();
+  quitHost(host);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Assistant, AssistantMessagesWhileWordWaits,
+    ::testing::Values(
+        WaitingMessage{"the_list_separator_at_the_first_start", true, nullptr, L"Info", L"Listentrennzeichen",
+                       L"\\addin-first-start-question-over-word.bmp"},
+        WaitingMessage{"a_field_too_complex", false, L"EQ \\r(2;\\r(2;\\r(2;9)))", L"Info", L"Formel zu komplex",
+                       L"\\addin-too-complex-over-word.bmp"}),
+    [](const ::testing::TestParamInfo<WaitingMessage>& info) { return std::string(info.param.what); });
 #endif  // PENDRIX_EXE
 
 }  // namespace

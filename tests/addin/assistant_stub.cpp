@@ -14,10 +14,8 @@
 #include "win32/com_object.h"
 #include "win32/assistant_dispids.h"
 #include "win32/class_ids.h"
-#include "win32/class_ids.h"
-#include "win32/com_object.h"
 #include "win32/late_binding.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 
 namespace {
 

@@ -6,14 +6,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <olectl.h>
+
+#include <cstdio>
 #include <iterator>
 #include <string>
 
 #include "addin_fixture.h"
 #include "companions.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/class_ids.h"
 #include "win32/com.h"
+#include "win32/late_binding.h"
 
 namespace pendrix::addin::testing {
 namespace {
@@ -174,6 +178,51 @@ TEST(AddinDispatch, ServesItsFiveMembersWithoutATypeLibrary) {
   CoFreeUnusedLibraries();
 }
 
+// Ribbon-era Word asks the add-in for IRibbonExtensibility and takes the tab for its
+// document ribbon; every other ribbon gets nothing. The callbacks the XML names are
+// found by name and answer S_OK whatever they cannot do (here Word is not connected).
+TEST(AddinRibbon, GivesWordItsTabAndAnswersTheCallbacksItNames) {
+  ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+  {
+    ComPtr<office::IRibbonExtensibility> ribbon;
+    ASSERT_EQ(CoCreateInstance(toClsid(kZombAddinId), nullptr, CLSCTX_INPROC_SERVER, office::kIidRibbonExtensibility,
+                               ribbon.putVoid()),
+              S_OK);
+    Bstr word(office::kWordRibbonId), excel(L"Microsoft.Excel.Workbook"), xml;
+    ASSERT_EQ(ribbon->GetCustomUI(word.get(), xml.put()), S_OK);
+    EXPECT_THAT(xml.str(), ::testing::StartsWith(L"<customUI xmlns=\"http://schemas.microsoft.com/office/2006/01/customui\""));
+    EXPECT_THAT(xml.str(), ::testing::HasSubstr(L"<tab id=\"PendrixTab\" label=\"Pendrix\">"));
+    for (const wchar_t* callback : {L"onAction=\"OnZombTerm\"", L"onAction=\"OnZbGlyphor\"", L"loadImage=\"LoadImage\""})
+      EXPECT_THAT(xml.str(), ::testing::HasSubstr(callback));
+    EXPECT_EQ(ribbon->GetCustomUI(excel.get(), xml.put()), S_OK);
+    EXPECT_EQ(xml.get(), nullptr) << "nothing for another ribbon";
+    EXPECT_EQ(ribbon->GetCustomUI(word.get(), nullptr), E_POINTER);
+
+    // The same object's IDispatch, as Word reaches the callbacks.
+    ComPtr<IDispatch> addin;
+    ASSERT_EQ(ribbon.as(IID_IDispatch, addin), S_OK);
+    for (const wchar_t* imageId : {L"ZombTerm", L"ZbGlyphor", L"Unbekannt"}) {
+      SCOPED_TRACE(::testing::PrintToString(std::wstring(imageId)));
+      Variant picture;
+      ASSERT_EQ(invokeByName(addin.get(), L"LoadImage", DISPATCH_METHOD, argList(Variant::fromString(imageId)), &picture),
+                S_OK);
+      ComPtr<IUnknown> asPicture;
+      const bool known = std::wstring(imageId) != L"Unbekannt";
+      EXPECT_EQ(picture.get()->vt, known ? VT_DISPATCH : VT_EMPTY);
+      if (known) EXPECT_EQ(picture.get()->pdispVal->QueryInterface(IID_IPictureDisp, asPicture.putVoid()), S_OK);
+    }
+    for (const wchar_t* callback : {L"OnZombTerm", L"OnZbGlyphor"}) {
+      SCOPED_TRACE(::testing::PrintToString(std::wstring(callback)));
+      Variant ignored;
+      EXPECT_EQ(invokeByName(addin.get(), callback, DISPATCH_METHOD, argList(Variant::fromDispatch(nullptr)), &ignored),
+                S_OK)
+          << "an add-in that fails in a callback makes Word report it";
+    }
+  }
+  Tarnel::call("DllUnregisterServer");
+  CoFreeUnusedLibraries();
+}
+
 // Office's add-in designer type library as far as the add-in uses it: the dual
 // IDTExtensibility2 with its five methods, written and registered for the test.
 constexpr GUID kDesignerLibrary = {0xAC0714F2, 0x3D04, 0x11D1, {0xAE, 0x7D, 0x00, 0xA0, 0xC9, 0x0F, 0x26, 0xF4}};
@@ -268,6 +317,11 @@ TEST(AddinDispatch, ComesFromTheDesignerTypeLibraryWhenItIsRegistered) {
   DISPID dispid = 0;
   EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), S_OK);
   EXPECT_EQ(dispid, 5);
+  // The ribbon's callbacks are not in the library, and are found all the same.
+  LPOLESTR callback = const_cast<LPOLESTR>(L"OnZombTerm");
+  EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &callback, 1, 0, &dispid), S_OK);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(addin->Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
   // Word's call through the type information reaches the add-in's own method.
   SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
   VARIANT argument;
@@ -295,6 +349,93 @@ TEST_F(Registration, GoesToTheRegistryViewOfItsBitness) {
   }
   // Word's add-in key is shared: both bitnesses of Word read it.
   EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kAddinKey, is64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY));
+}
+
+// The add-in of the other bitness, registered as its own regsvr32 registers it: the
+// package's 32-bit DLL through the 32-bit regsvr32 where this machine runs 32-bit
+// programs, else the class key it writes into the other registry view.
+class OtherBitness {
+ public:
+  static constexpr REGSAM kView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+  OtherBitness() {
+#ifdef TARNEL32_DLL
+    if (runRegsvr32(L"/s")) {
+      real_ = true;
+      return;
+    }
+    std::printf("the 32-bit regsvr32 cannot run here: the 32-bit registration is written as it would write it\n");
+#endif
+    UniqueHkey key;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, (classKey(kZombAddinKey) + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE | kView, nullptr, key.put(), nullptr) == ERROR_SUCCESS) {
+      const std::wstring path = L"C:\\Program Files (x86)\\Pendrix\\Tarnel.dll";
+      RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    }
+  }
+  ~OtherBitness() { unregister(); }
+
+  bool registersClass() const { return keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), kView); }
+  // What its regsvr32 /u removes; simulated, the shared keys stay for this DLL to remove.
+  void unregister() {
+#ifdef TARNEL32_DLL
+    if (real_) runRegsvr32(L"/u /s");
+#endif
+    real_ = false;
+    RegDeleteKeyExW(HKEY_CLASSES_ROOT, (classKey(kZombAddinKey) + L"\\InprocServer32").c_str(), kView, 0);
+    RegDeleteKeyExW(HKEY_CLASSES_ROOT, classKey(kZombAddinKey).c_str(), kView, 0);
+  }
+
+ private:
+#ifdef TARNEL32_DLL
+  static bool runRegsvr32(const std::wstring& switches) {
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(windows) + L"\\syswow64\\regsvr32.exe\" " + switches + L" \"" +
+                           winePath(TARNEL32_DLL) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return false;
+    CloseHandle(info.hThread);
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    return exitCode == 0;
+  }
+#endif
+  bool real_ = false;
+};
+
+// 32-bit and 64-bit Word side by side read the same ProgIDs and the same add-in key:
+// unregistering one bitness keeps them while the other bitness's class is registered.
+TEST_F(Registration, UnregisteringOneBitnessKeepsWhatTheOtherStillNeeds) {
+  ASSERT_EQ(Tarnel::call("DllRegisterServer"), S_OK);
+  OtherBitness other;
+  ASSERT_TRUE(other.registersClass());
+  const REGSAM ownView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+  const std::wstring progIds[] = {L"Glyphor.ZombAddin", L"Glyphor.ZombAddin.1"};
+
+  ASSERT_EQ(Tarnel::call("DllUnregisterServer"), S_OK);
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), ownView)) << "this file's class is gone";
+  EXPECT_TRUE(other.registersClass());
+  // The ProgIDs are one key for both bitnesses (as on Windows since 7; Wine keeps a
+  // 64-bit program that names the 32-bit view explicitly to a copy of its own), so
+  // they are read as this program sees them.
+  for (const std::wstring& progId : progIds) EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, progId + L"\\CLSID")) << progId;
+  CLSID fromProgId{};
+  EXPECT_EQ(CLSIDFromProgID(kProgId, &fromProgId), S_OK);
+  EXPECT_EQ(registryNumber(HKEY_CURRENT_USER, kAddinKey, L"LoadBehavior"), 3u) << "Word's add-in key stays";
+
+  // The other bitness goes too: then nothing of the add-in is left.
+  other.unregister();
+  ASSERT_EQ(Tarnel::call("DllUnregisterServer"), S_OK);
+  for (const REGSAM view : {ownView, OtherBitness::kView})
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey(kZombAddinKey), view));
+  for (const std::wstring& progId : progIds) EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, progId)) << progId;
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kAddinKey));
 }
 
 std::wstring versionString(const std::vector<BYTE>& data, const wchar_t* name) {

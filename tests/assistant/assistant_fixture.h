@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "resources/resource.h"
 #include "support/document_dump.h"
@@ -66,6 +66,22 @@ inline int tooltipsOf(HWND dialog) {
       },
       reinterpret_cast<LPARAM>(&search));
   return search.tooltips;
+}
+
+// The field codes of a dump, each without the blanks Word may keep around it, each
+// followed by "|".
+inline std::string trimmedFieldCodes(const std::string& dump) {
+  std::string out, code;
+  for (const char c : fieldCodes(dump)) {
+    if (c != '|') {
+      code += c;
+      continue;
+    }
+    const size_t begin = code.find_first_not_of(' ');
+    out += (begin == std::string::npos ? "" : code.substr(begin, code.find_last_not_of(' ') - begin + 1)) + "|";
+    code.clear();
+  }
+  return out;
 }
 
 inline void saveScreenPicture(const std::wstring& file) { saveWindowPicture(GetDesktopWindow(), file); }
@@ -227,6 +243,15 @@ class Assistant {
     return r.value.get()->vt == VT_I4 ? r.value.get()->lVal : 0;
   }
   void release() { object_.reset(); }
+  // The last resort of a test that failed with a popup or a box still open: the
+  // process this test started goes, so that nothing of it outlives the test.
+  void endForSure() {
+    if (!process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return;
+    PostMessageW(dialog_, WM_CANCELMODE, 0, 0);
+    PostMessageW(control(IDCANCEL), BM_CLICK, 0, 0);
+    release();
+    if (waitForExit(process_.get(), 10000) == -1) TerminateProcess(process_.get(), 3);
+  }
 
   HWND dialog() const { return dialog_; }
   HANDLE process() const { return process_.get(); }
@@ -247,15 +272,24 @@ class Assistant {
     PostMessageW(control(IDC_KEY_INPUT), WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(control(IDC_KEY_INPUT), WM_KEYUP, VK_RETURN, 0xC0000001);
   }
-  // Waits until the dialog has handled everything sent or posted before.
-  void settle() {
-    const HWND probe = control(IDC_KEY_INPUT);
-    PostMessageW(probe, WM_NULL, 0, 0);
-    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
-    Sleep(100);
-  }
 
   std::wstring answerMessageBox(const wchar_t* caption) { return testing::answerMessageBox(processId_, caption); }
+  // A visible top-level window of the assistant (a popup menu, a message box, a
+  // combo box's list), waited for.
+  HWND waitForWindow(const wchar_t* className, const wchar_t* caption = nullptr) const {
+    HWND found = nullptr;
+    waitUntil([&] { return (found = findTopWindow({processId_, className, caption})) != nullptr; });
+    return found;
+  }
+  bool waitUntilGone(HWND window) const { return waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }); }
+  // The dialog in front, so that keys reach it.
+  bool bringToFront() const {
+    return waitUntil([&] {
+      if (GetForegroundWindow() != dialog_) SetForegroundWindow(dialog_);
+      return GetForegroundWindow() == dialog_;
+    });
+  }
+  DWORD processId() const { return processId_; }
   long waitForEnd() { return waitForExit(process_.get()); }
 
  private:
@@ -265,6 +299,108 @@ class Assistant {
   DWORD processId_ = 0;
   POINT click_{};
 };
+
+// --- real input ---------------------------------------------------------------
+// Keys and clicks as the keyboard and the mouse give them: a key goes to whatever
+// window of the foreground program has the focus, a click to the window under the
+// pointer. Nothing here names the control it means to reach.
+
+inline INPUT keyEvent(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+inline INPUT characterEvent(wchar_t c, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wScan = c;
+  input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+  return input;
+}
+
+inline bool sendInputs(std::vector<INPUT> inputs) {
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// Each character as a key press of its own, whatever the keyboard layout.
+inline bool typeKeys(const std::wstring& text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t c : text) {
+    inputs.push_back(characterEvent(c, false));
+    inputs.push_back(characterEvent(c, true));
+  }
+  return sendInputs(inputs);
+}
+
+inline bool pressKey(WORD key) { return sendInputs({keyEvent(key, false), keyEvent(key, true)}); }
+
+// Alt held while `key` (a letter's virtual key, 'L') goes down and up.
+inline bool pressAlt(WORD key) {
+  return sendInputs({keyEvent(VK_MENU, false), keyEvent(key, false), keyEvent(key, true), keyEvent(VK_MENU, true)});
+}
+
+inline POINT centreOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// The pointer moved as a mouse moves it, to `screen`: an absolute move through the
+// input queue (a popup menu of another program may hold the mouse, which a
+// SetCursorPos does not get past), checked on the display.
+inline bool moveMouseTo(POINT screen) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  return waitUntil([&] {
+    for (const POINT p : {POINT{screen.x + 1, screen.y + 1}, screen}) {
+      INPUT move{};
+      move.type = INPUT_MOUSE;
+      move.mi.dx = static_cast<LONG>((p.x * 65535LL + (width - 1) / 2) / (width - 1));
+      move.mi.dy = static_cast<LONG>((p.y * 65535LL + (height - 1) / 2) / (height - 1));
+      move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+      SendInput(1, &move, sizeof move);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    POINT now{};
+    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  });
+}
+
+// `clicks` clicks of the left button where the pointer is, all in one go: two are a
+// double click for Windows, whatever the machine's load.
+inline bool clickHere(int clicks = 1) {
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < clicks; ++i) {
+    for (const DWORD flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+      INPUT input{};
+      input.type = INPUT_MOUSE;
+      input.mi.dwFlags = flag;
+      inputs.push_back(input);
+    }
+  }
+  return sendInputs(inputs);
+}
+
+// The same at `screen`. (While a popup menu holds the mouse the pointer does not move:
+// put it in place before the popup opens.)
+inline bool clickAt(POINT screen, int clicks = 1) { return moveMouseTo(screen) && clickHere(clicks); }
+
+// The decimal symbol of the prefix's locale, which the assistant shows without a
+// DezimalZeichen of its own.
+inline wchar_t localeDecimalSymbol() {
+  wchar_t symbol[4] = {};
+  return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, symbol, 4) > 1 ? symbol[0] : L'.';
+}
+
+// The focus window of the thread that owns `window`.
+inline HWND focusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
 
 // The stand-in Word of the whole run.
 inline Word& standInWord() {

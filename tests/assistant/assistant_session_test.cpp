@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+
 #include "assistant_fixture.h"
 #include "session/registration_win32.h"
 
@@ -58,7 +61,6 @@ TEST_F(AssistantSession, AStartWithASwitchLeavesTheRegistryAloneAndANormalStartR
   UniqueProcess standalone = startProcess(program, L"");
   ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(standalone.get()), L"#32770", L" Calvora"})); }));
   EXPECT_EQ(registeredServer(), shortPath(program));
-  Sleep(500);  // painted before the picture is taken
   saveWindowPicture(dialog, pictureDirectory() + L"/assistant-empty.bmp");
 
   // The about box from the system menu.
@@ -209,12 +211,130 @@ TEST_F(AssistantSession, WordFailuresAreShownAndTheDialogGoesOn) {
   assistant.clickAndWait(IDC_INSERT);
   EXPECT_EQ(fieldCodes(word_.dump()), " EQ x\\s\\up5(2) |");
 
-  // OK swallows Word's failure and still ends.
-  word_.fail(L"Add", DISP_E_EXCEPTION);
   assistant.click(IDC_OK);
   EXPECT_EQ(assistant.waitForEnd(), 0);
-  EXPECT_EQ(findTopWindow({0, L"#32770", L"Pendrix"}), nullptr);
-  word_.fail(L"Add", S_OK);
+}
+
+// OK into a failing Word keeps the session: the dialog stays with the formula and
+// says what Word said, the bare code it put in goes again, OK once more writes the
+// formula as one field, and Cancel still ends. Each member of both sequences fails
+// in turn.
+TEST_F(AssistantSession, AFailedOkKeepsTheFormulaAndLeavesNoHalfWrittenText) {
+  const struct {
+    const wchar_t* member;
+    bool beforeTheField;  // the code is still bare text when this member fails
+  } newField[] = {{L"Selection", true}, {L"Range", true},        {L"Text", true},           {L"Fields", true},
+                  {L"Add", true},       {L"ActiveWindow", false}, {L"View", false},          {L"ShowFieldCodes", false},
+                  {L"MoveRight", false}, {L"Font", false},        {L"Size", false}};
+  // A new field: the members before the field in one session, each later one in a
+  // session of its own (after it the field is in, and OK edits it).
+  std::unique_ptr<Assistant> session;
+  for (const auto& row : newField) {
+    SCOPED_TRACE(utf8(row.member));
+    if (!session) {
+      word_.newDocument();
+      session = std::make_unique<Assistant>();
+      session->start(word_);
+      if (HasFatalFailure()) return;
+      session->type(L"x^2+1");
+    }
+    Assistant& assistant = *session;
+    word_.fail(row.member, DISP_E_EXCEPTION);
+    assistant.click(IDC_OK);
+    EXPECT_EQ(assistant.answerMessageBox(L"Pendrix"), L"Injected failure");
+    word_.fail(row.member, S_OK);
+    EXPECT_TRUE(IsWindowVisible(assistant.dialog())) << "the dialog stays open";
+    const std::string dump = word_.dump();
+    if (row.beforeTheField) {
+      EXPECT_EQ(documentText(dump).find("EQ"), std::string::npos) << "a bare code in the text: " << documentText(dump);
+      EXPECT_EQ(trimmedFieldCodes(dump), "");
+    } else {
+      EXPECT_EQ(trimmedFieldCodes(dump), "EQ x\\s\\up5(2)+1|") << "the field is in, as one field";
+    }
+    if (row.beforeTheField && &row != &newField[4]) continue;
+    assistant.click(IDC_OK);  // again, with Word working
+    EXPECT_EQ(assistant.waitForEnd(), 0);
+    EXPECT_EQ(trimmedFieldCodes(word_.dump()), "EQ x\\s\\up5(2)+1|") << "one field with the formula";
+    session.reset();
+  }
+
+  // A field handed over: every member of the editing sequence in one session.
+  word_.newDocument();
+  ASSERT_EQ(word_.call(L"InsertField", L"EQ \\r(7;3)"), S_OK);
+  ComPtr<IDispatch> field = word_.field(1);
+  ASSERT_TRUE(field);
+  Assistant assistant;
+  assistant.start(word_, field.get());
+  if (HasFatalFailure()) return;
+  assistant.type(L"+1");
+  for (const wchar_t* member : {L"Code", L"Text", L"Select", L"Selection", L"ActiveWindow", L"View", L"ShowFieldCodes",
+                                L"MoveLeft", L"Font", L"Size", L"MoveRight"}) {
+    SCOPED_TRACE(utf8(member));
+    word_.fail(member, DISP_E_EXCEPTION);
+    assistant.click(IDC_OK);
+    EXPECT_EQ(assistant.answerMessageBox(L"Pendrix"), L"Injected failure");
+    word_.fail(member, S_OK);
+    EXPECT_TRUE(IsWindowVisible(assistant.dialog()));
+    const std::string codes = trimmedFieldCodes(word_.dump());
+    EXPECT_EQ(codes.find("EQ \\r(7;3)"), 0u) << "still the one field: " << codes;
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '|'), 1) << codes;
+  }
+  // Cancel ends the session; the field keeps what the last OK wrote.
+  assistant.click(IDCANCEL);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(assistant.dialog()); }));
+  assistant.release();
+  EXPECT_EQ(assistant.waitForEnd(), 0);
+  EXPECT_EQ(fieldCodes(word_.dump()), "EQ \\r(7;3)+1|");
+}
+
+// Values and solutions show the decimal symbol: the settings' DezimalZeichen, else
+// the locale's; the solution line in Word carries it.
+TEST_F(AssistantSession, SolutionsShowTheChosenDecimalSymbol) {
+  const struct {
+    const wchar_t* key;
+    wchar_t symbol;
+  } rows[] = {{L",", L','}, {L".", L'.'}, {nullptr, localeDecimalSymbol()}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key ? utf8(row.key) : "the locale's");
+    resetSettingsFile();
+    if (row.key) WritePrivateProfileStringW(L"EINSTELLUNGEN", L"DezimalZeichen", row.key, settingsFilePath().c_str());
+    word_.newDocument();
+    Assistant assistant;
+    assistant.start(word_);
+    if (HasFatalFailure()) return;
+    assistant.type(L"x^2=4");
+    assistant.pressEnter();
+    const std::wstring two = std::wstring(L"2") + row.symbol + L"000";
+    ASSERT_TRUE(waitUntil([&] { return assistant.textOf(IDC_SOLUTION_STATUS) == L"{ " + two + L" }"; }))
+        << utf8(assistant.textOf(IDC_SOLUTION_STATUS));
+    EXPECT_EQ(assistant.textOf(IDC_SOLUTION), L"-" + two);
+    assistant.clickAndWait(IDC_INSERT_SOLUTION);
+    EXPECT_NE(documentText(word_.dump()).find("L = { -" + utf8(two) + " | " + utf8(two) + "  }"), std::string::npos)
+        << documentText(word_.dump());
+    if (row.symbol == L',') saveWindowPicture(assistant.dialog(), pictureDirectory() + L"/assistant-decimal-comma.bmp");
+    assistant.click(IDCANCEL);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(assistant.dialog()); }));
+    assistant.release();
+    EXPECT_EQ(assistant.waitForEnd(), 0);
+  }
+  resetSettingsFile();
+}
+
+// An equation true for every x says so, and its solution line is the set of all numbers.
+TEST_F(AssistantSession, AnEquationForEveryNumberWritesTheSetOfAllNumbers) {
+  Assistant assistant;
+  assistant.start(word_);
+  if (HasFatalFailure()) return;
+  assistant.type(L"7(x+9)=7x+63");
+  assistant.pressEnter();
+  ASSERT_TRUE(waitUntil([&] { return assistant.textOf(IDC_SOLUTION) == L"alle x"; })) << utf8(assistant.textOf(IDC_SOLUTION));
+  saveWindowPicture(assistant.dialog(), pictureDirectory() + L"/assistant-every-number.bmp");
+  assistant.clickAndWait(IDC_INSERT_SOLUTION);
+  EXPECT_NE(documentText(word_.dump()).find("L = IR"), std::string::npos) << documentText(word_.dump());
+  assistant.click(IDCANCEL);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(assistant.dialog()); }));
+  assistant.release();
+  EXPECT_EQ(assistant.waitForEnd(), 0);
 }
 
 }  // namespace

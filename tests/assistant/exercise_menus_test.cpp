@@ -127,7 +127,8 @@ class ExerciseMenus : public ::testing::Test {
     ASSERT_TRUE(movePointerTo({0, 0}));
     process = startProcess(winePath(PENDRIX_EXE), L"");
     ASSERT_TRUE(process);
-    ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(process.get()), L"#32770", L" Calvora"})); }));
+    ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(process.get()), L"#32770", L" Calvora"})); }))
+        << "the assistant's dialog did not show";
   }
   void end(UniqueProcess& process, HWND dialog) {
     PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
@@ -149,21 +150,21 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   // The area menu lists the titles sorted: "Lineare Gleichungen" is the fifth.
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the popup menu did not open";
   pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});
-  Sleep(300);
   saveWindowPicture(dialog, pictureDirectory() + L"/exercise-file-menu-dialog.bmp");
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu.bmp");
   pressKeys(popup, {VK_RETURN});
 
   // The area's exercises open at once; the third one is drawn.
-  ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }));
+  ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }))
+      << "the next popup menu did not open";
   popup = openPopup(id);
   pressKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN});
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-menu.bmp");
   pressKeys(popup, {VK_RETURN});
-  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }))
+      << "no exercise text was shown";
   EXPECT_NE(windowText(GetDlgItem(dialog, IDC_SOLUTION)), L"----");
   saveWindowPicture(dialog, pictureDirectory() + L"/exercise-drawn.bmp");
 
@@ -178,11 +179,12 @@ TEST_F(ExerciseMenus, AnAreaAndAnExerciseByKeysFillTheFormulaAndAreRemembered) {
   if (HasFatalFailure()) return;
   const DWORD second = GetProcessId(process.get());
   PostMessageW(GetDlgItem(dialog, IDC_NEW_EXERCISE), BM_CLICK, 0, 0);
-  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }))
+      << "no exercise text was shown";
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_TYPE), BM_CLICK, 0, 0);
-  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(second)) != nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(second)) != nullptr; })) << "the popup menu did not open";
   pressKeys(popup, {VK_ESCAPE});
-  ASSERT_TRUE(waitUntil([&] { return openPopup(second) == nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return openPopup(second) == nullptr; })) << "the popup menu did not close";
   end(process, dialog);
 }
 
@@ -203,11 +205,12 @@ TEST_F(ExerciseMenus, TheCommandsOfTheItemsAndAChoiceThatIsGone) {
   // first exercise.
   PostMessageW(dialog, WM_COMMAND, IDM_FILE_FIRST, 0);
   HWND popup = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the popup menu did not open";
   pressKeys(popup, {VK_ESCAPE});
-  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; })) << "the popup menu did not close";
   PostMessageW(dialog, WM_COMMAND, IDM_EXERCISE_FIRST, 0);
-  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }))
+      << "no exercise text was shown";
   EXPECT_NE(settingsValue(L"AufgabePfad").find(L"Bruchrechnung.wrx"), std::wstring::npos);
   EXPECT_EQ(settingsValue(L"AufgabeNummer"), L"1");
   end(process, dialog);
@@ -226,23 +229,22 @@ TEST_F(ExerciseMenus, EveryShippedTitleFitsItsMenu) {
 
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the popup menu did not open";
   std::vector<std::wstring> titles;
   for (const Area& area : areas) titles.push_back(area.title);
   expectTitlesFit(popup, titles, L"Aufgabe");
   pressKeys(popup, {VK_ESCAPE});
-  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; })) << "the popup menu did not close";
 
   for (size_t i = 0; i < areas.size(); ++i) {
     PostMessageW(dialog, WM_COMMAND, IDM_FILE_FIRST + static_cast<UINT>(i), 0);
     ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the exercises of area " << i;
     expectTitlesFit(popup, areas[i].exercises, areas[i].title);
     if (areas[i].title == L"Quadratische Gleichungen") {
-      Sleep(300);
       saveScreenPicture(pictureDirectory() + L"/exercise-menu-longest-titles.bmp");
     }
     pressKeys(popup, {VK_ESCAPE});
-    ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; })) << "the popup menu did not close";
   }
   end(process, dialog);
 }
@@ -255,7 +257,9 @@ TEST_F(ExerciseMenus, OwnAndSchoolFilesAreListedWithTheShippedOnes) {
   HWND dialog = nullptr;
   startStandalone(process, dialog);
   if (HasFatalFailure()) return;
-  EXPECT_TRUE(std::filesystem::is_directory(userFolder())) << "the user's folder is made on first use";
+  // Made with the exercise menus, once the dialog has painted.
+  EXPECT_TRUE(waitUntil([] { return std::filesystem::is_directory(userFolder()); }))
+      << "the user's folder is made at the first start";
   end(process, dialog);
 
   std::ofstream(userFolder() / L"Eigene Übungen.wrx", std::ios::binary)
@@ -282,11 +286,10 @@ TEST_F(ExerciseMenus, OwnAndSchoolFilesAreListedWithTheShippedOnes) {
   const DWORD id = GetProcessId(process.get());
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
-  Sleep(300);
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the popup menu did not open";
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-own-files.bmp");
   pressKeys(popup, {VK_ESCAPE});
-  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; })) << "the popup menu did not close";
 
   // Each area picked by its place in the sorted list: a second "Bruchrechnung" would
   // put every later area one place further.
@@ -303,11 +306,12 @@ TEST_F(ExerciseMenus, OwnAndSchoolFilesAreListedWithTheShippedOnes) {
     SCOPED_TRACE(::testing::Message() << pick.area);
     SetWindowTextW(GetDlgItem(dialog, IDC_EXERCISE_TEXT), L"");
     PostMessageW(dialog, WM_COMMAND, IDM_FILE_FIRST + indexOf(pick.area), 0);
-    ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the popup menu did not open";
     pressKeys(popup, {VK_ESCAPE});
-    ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return openPopup(id) == nullptr; })) << "the popup menu did not close";
     PostMessageW(dialog, WM_COMMAND, IDM_EXERCISE_FIRST, 0);
-    ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }))
+        << "no exercise text was shown";
     EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)), pick.statement);
     EXPECT_EQ(std::filesystem::path(settingsValue(L"AufgabePfad")), pick.file);
   }
@@ -378,7 +382,8 @@ TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
   UniqueProcess process(startProcess(program_, L""));
   ASSERT_TRUE(process);
   HWND dialog = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(process.get()), L"#32770", L" Calvora"})); }));
+  ASSERT_TRUE(waitUntil([&] { return (dialog = findTopWindow({GetProcessId(process.get()), L"#32770", L" Calvora"})); }))
+      << "the assistant's dialog did not show";
   const DWORD id = GetProcessId(process.get());
 
   // Up from the top reaches the last of the forty areas. The pointer is moved out of
@@ -386,23 +391,23 @@ TEST_F(CrowdedFolder, FortyAreasOfLongNamesAndTwentyOneExercisesEach) {
   ASSERT_TRUE(movePointerTo({0, 0}));
   PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
   HWND popup = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return (popup = openPopup(id)) != nullptr; })) << "the popup menu did not open";
   ASSERT_FALSE(pointerOver(popup));
   pressKeys(popup, {VK_UP});
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-file-menu-sixty-long-names.bmp");
   pressKeys(popup, {VK_RETURN});
 
   // Its exercise menu: twenty-one exercises, then the empty item, which the keys pass,
   // and after a separator "Arbeitsblatt …", the last.
-  ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }));
+  ASSERT_TRUE(waitUntil([&] { HWND next = openPopup(id); return next && next != popup; }))
+      << "the next popup menu did not open";
   popup = openPopup(id);
   ASSERT_FALSE(pointerOver(popup));
   pressKeys(popup, {VK_UP, VK_UP});
-  Sleep(300);
   saveScreenPicture(pictureDirectory() + L"/exercise-menu-fifty-exercises.bmp");
   pressKeys(popup, {VK_RETURN});
-  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }))
+      << "no exercise text was shown";
   EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)), L"Löse Gleichung 21");
   end(process, dialog);
 

@@ -79,6 +79,21 @@ TEST_F(CliExercise, PrintsTheDrawnEquationAndItsSolution) {
   EXPECT_NE(content.find("PARAT__20=-1"), std::string::npos);
 }
 
+// An own file's 2(x+5)=2x+99L, fitted at L, is true for every x: the display says
+// so rather than showing the drawn x.
+TEST_F(CliExercise, AnEquationForEveryNumberSaysSo) {
+  const std::string own = (dir_ / "identity.wrx").string();
+  std::ofstream(own) << "[AUFGABE]\nAnzahl=1\nTermTyp=Gleichung\nTITEL__0=immer wahr\nAUFGABE1=2(x+5)=2x+99L\n"
+                        "PARAX__0=2\n";
+  ASSERT_EQ(run({"exercise", own, "1", "--seed", "4"}), 0) << err_.str();
+  EXPECT_EQ(rowText("row1").substr(0, 11), "2(x+5)=2x+1") << rowText("row1");
+  EXPECT_EQ(value("display1009"), "alle x");
+  const fs::path settings = dir_ / "WordZomb.ini";
+  std::ofstream(settings) << "[EINSTELLUNGEN]\nStrichpunkt=;\nDezimalZeichen=,\n";
+  ASSERT_EQ(run({"exercise", file_, "1", "--seed", "1", "--settings", settings.string()}), 0) << err_.str();
+  EXPECT_NE(value("display1009").find(','), std::string::npos) << value("display1009");
+}
+
 TEST_F(CliExercise, MessagesAndUsageErrors) {
   ASSERT_EQ(run({"exercise", file_, "-1", "--seed", "3"}), 0);
   EXPECT_NE(out_.str().find("message: Bitte zuerst eine Aufgabe auswählen."), std::string::npos);

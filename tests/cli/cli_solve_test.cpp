@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "commands.h"
 
@@ -78,6 +81,24 @@ TEST(CliSolve, ShowsBothDisplaysAndMessages) {
   EXPECT_EQ(run({"solve", "1:0"}), "----\n\n");
   EXPECT_EQ(run({"solve", "{CubeRoot}8"}), "----\n\n");
   EXPECT_EQ(run({"solve", "{Root}9"}), "3.000\n\n");
+}
+
+TEST(CliSolve, FunctionsIdentitiesAndTheDecimalSymbol) {
+  EXPECT_EQ(run({"solve", "--", "cos(0)"}), "1.000\n\n");
+  EXPECT_EQ(run({"solve", "--", "exp(1)"}), "2.718\n\n");
+  EXPECT_EQ(run({"solve", "--", "pot(2;3)"}), "8.000\n\n");
+  EXPECT_EQ(run({"solve", "--", "7(x+9)=7x+63"}), "alle x\n\n");
+  EXPECT_EQ(run({"solve", "--", "x=x+1"}), "----\n\n");
+  // The settings file chooses the decimal symbol; without the key, and without a
+  // file, the console prints a point.
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "pendrix-cli-decimal.ini";
+  for (const auto& [key, first, second] : {std::tuple{"DezimalZeichen=,\n", "-2,000", "{ 2,000 }"},
+                                           std::tuple{"DezimalZeichen=.\n", "-2.000", "{ 2.000 }"},
+                                           std::tuple{"", "-2.000", "{ 2.000 }"}}) {
+    std::ofstream(file) << "[EINSTELLUNGEN]\nStrichpunkt=;\n" << key;
+    EXPECT_EQ(run({"solve", "--settings", file.string(), "x^2=4"}), std::string(first) + "\n" + second + "\n") << key;
+  }
+  std::filesystem::remove(file);
 }
 
 TEST(CliSolve, DistinctRootsAreNotMerged) {

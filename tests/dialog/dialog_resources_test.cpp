@@ -64,14 +64,14 @@ const ControlRow kMainDialog[] = {
     {1006, L"Button", kOwnerDraw, L"&2 ^2", 60, 24, 15, 14},
     {1007, L"Button", kOwnerDraw, L"&3 ^3", 77, 24, 15, 14},
     {1008, L"Button", kOwnerDraw, L"A&ufgabe", 79, 112, 40, 13},
-    {1009, L"Static", SS_CENTER, L"       ", 150, 114, 54, 10},
+    {1009, L"Static", SS_CENTER, L"       ", 151, 114, 54, 10},
     {1012, L"Button", kOwnerDraw, L"&Neu", 11, 112, 23, 13},
     {1013, L"Button", kOwnerDraw, L"&t", 43, 8, 15, 14},
     {1014, L"Button", kOwnerDraw, L"&i t1", 60, 8, 15, 14},
     {1015, L"Button", kOwnerDraw, L"&j t2", 77, 8, 15, 14},
-    {-1, L"Static", SS_LEFTNOWORDWRAP, L"= { ", 141, 114, 10, 8},
+    {-1, L"Static", SS_LEFTNOWORDWRAP, L"= { ", 139, 114, 12, 8},
     {1016, L"Button", kOwnerDraw, L"&d", 26, 24, 15, 14},
-    {-1, L"Static", SS_LEFTNOWORDWRAP, L"}", 206, 114, 8, 8},
+    {-1, L"Static", SS_LEFTNOWORDWRAP, L"}", 206, 114, 5, 8},
     {1017, L"ComboBox", kCombo | WS_VSCROLL, L"", 198, 10, 21, 43},
     {1018, L"ComboBox", kCombo, L"", 172, 10, 21, 45},
     {-1, L"Button", BS_GROUPBOX, L"", 5, 0, 219, 43},
@@ -452,7 +452,7 @@ TEST(SmallDialogs, RootDegreePromptHasNoCaptionAndItsThreeControls) {
   EXPECT_EQ(client.right, dialogRect(dialog.get(), 0, 0, 112, 81).right);
   expectControls(dialog.get(), {{IDC_ROOT_DEGREE, L"Edit", L"", 46, 38, 18, 14},
                                 {IDCANCEL, L"Button", L"Abbrechen", 33, 57, 46, 14},
-                                {-1, L"Static", L"Geben Sie den Wurzelexponent \noder ein Leerzeichen ein.", 5, 10, 103, 24}});
+                                {IDC_ROOT_DEGREE_PROMPT, L"Static", L"Geben Sie den Wurzelexponent \noder ein Leerzeichen ein.", 5, 10, 103, 24}});
   EXPECT_EQ(GetDlgCtrlID(GetNextDlgTabItem(dialog.get(), nullptr, FALSE)), IDC_ROOT_DEGREE);
 }
 

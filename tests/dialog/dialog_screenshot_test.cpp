@@ -52,6 +52,65 @@ void expectPicturesOnScreen(const TestDialog& dialog) {
   ReleaseDC(dialog.get(), screen);
 }
 
+HWND staticWithText(HWND dialog, const wchar_t* text) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t caption[16] = {};
+    GetWindowTextW(child, caption, 16);
+    if (lstrcmpW(caption, text) == 0) return child;
+  }
+  return nullptr;
+}
+
+int textWidth(HWND control, const wchar_t* text) {
+  const HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+RECT screenRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+// The brackets around the solution display read fully once it shows a value: the
+// text of each fits its label, no neighbour covers a label, and the "{" is on the
+// screen (dark pixels in the right half of its place, where a cut brace has none).
+void expectSolutionBracketsRead(const TestDialog& dialog) {
+  SetDlgItemTextW(dialog.get(), IDC_SOLUTION, L"-1000,000");
+  pumpMessages();
+  const HWND open = staticWithText(dialog.get(), L"= { ");
+  const HWND close = staticWithText(dialog.get(), L"}");
+  ASSERT_TRUE(open && close);
+  RECT openClient{}, closeClient{};
+  GetClientRect(open, &openClient);
+  GetClientRect(close, &closeClient);
+  EXPECT_LE(textWidth(open, L"= {"), openClient.right);
+  EXPECT_LE(textWidth(close, L"}"), closeClient.right);
+  RECT overlap{};
+  for (const auto& [label, neighbour] : {std::pair{open, IDC_SOLUTION}, std::pair{close, IDC_SOLUTION},
+                                         std::pair{close, IDC_INSERT_SOLUTION}, std::pair{open, IDC_SOLVE}}) {
+    const RECT a = screenRect(label), b = screenRect(dialog.item(neighbour));
+    EXPECT_FALSE(IntersectRect(&overlap, &a, &b)) << "a label under control " << neighbour;
+  }
+  const int braceStart = textWidth(open, L"= ");
+  const int braceEnd = textWidth(open, L"= {");
+  const HDC screen = GetDC(nullptr);
+  const RECT label = screenRect(open);
+  int dark = 0;
+  for (int y = label.top; y < label.bottom; ++y)
+    for (int x = label.left + (braceStart + braceEnd) / 2; x < label.left + braceEnd; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      dark += GetRValue(c) < 110 && GetGValue(c) < 110 && GetBValue(c) < 110;
+    }
+  ReleaseDC(nullptr, screen);
+  EXPECT_GT(dark, 1) << "no \"{\" on the screen";
+}
+
 // Run by the test below in a child process, which it starts at the scale and with the
 // window frames it wants.
 TEST(Screenshots, DISABLED_DialogsInChild) {
@@ -62,6 +121,7 @@ TEST(Screenshots, DISABLED_DialogsInChild) {
     ASSERT_TRUE(main.get());
     ASSERT_TRUE(main.showAndPaint());
     expectPicturesOnScreen(main);
+    expectSolutionBracketsRead(main);
     ASSERT_TRUE(saveWindowPicture(main.get(), besideTheTest(L"dialog_102" + std::wstring(suffix) + L".bmp")));
   }
   for (const auto& [id, name] : {std::pair{IDD_ROOT_DEGREE, L"dialog_131"}, std::pair{IDD_ABOUTBOX, L"dialog_100"}}) {

@@ -105,66 +105,6 @@ std::wstring besideTheTest(const std::wstring& name) {
   return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
 }
 
-namespace {
-
-// The screen's pixels in `rect`, as the rows of a 24-bit bottom-up DIB; empty when the
-// copy fails.
-std::vector<char> screenPixels(const RECT& rect, BITMAPINFO& info) {
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  const HDC source = GetDC(nullptr);
-  UniqueMemoryDc memory(CreateCompatibleDC(source));
-  void* bits = nullptr;
-  UniqueBitmap picture(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  bool copied = false;
-  if (memory && picture) {
-    const HGDIOBJ old = SelectObject(memory.get(), picture.get());
-    copied = BitBlt(memory.get(), 0, 0, width, height, source, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(memory.get(), old);
-  }
-  ReleaseDC(nullptr, source);
-  if (!copied) return {};
-  const char* begin = static_cast<const char*>(bits);
-  return std::vector<char>(begin, begin + static_cast<size_t>((width * 3 + 3) & ~3) * height);
-}
-
-bool oneColour(const std::vector<char>& pixels, const BITMAPINFOHEADER& header) {
-  const size_t stride = static_cast<size_t>((header.biWidth * 3 + 3) & ~3);
-  for (size_t row = 0; row < static_cast<size_t>(header.biHeight); ++row)
-    for (size_t x = 0; x < static_cast<size_t>(header.biWidth); ++x)
-      if (!std::equal(pixels.begin(), pixels.begin() + 3, pixels.begin() + row * stride + x * 3)) return false;
-  return true;
-}
-
-}  // namespace
-
-bool saveWindowPicture(HWND window, const std::wstring& path) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  if (rect.right <= rect.left || rect.bottom <= rect.top) return false;
-  // From the screen, so that the frame and caption look as the system drew them. Wine
-  // puts a window's pixels on the display a little after it paints, so the picture is
-  // taken once two copies 100 ms apart agree and show more than the background.
-  BITMAPINFO info{};
-  std::vector<char> pixels = screenPixels(rect, info), previous;
-  const auto settled = [&] { return !pixels.empty() && pixels == previous && !oneColour(pixels, info.bmiHeader); };
-  for (int i = 0; i < 50 && !settled(); ++i) {
-    pumpMessages();
-    Sleep(100);
-    previous = std::move(pixels);
-    pixels = screenPixels(rect, info);
-  }
-  if (!settled()) return false;
-  const BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels.size()), 0,
-                                0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  std::ofstream out(std::filesystem::path(path), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  return out.good();
-}
-
 std::vector<std::string> sourceRows(const std::string& name) {
   std::ifstream in(std::filesystem::path(winePath(std::string(BITMAP_SOURCE_DIR) + "/" + name + ".txt")));
   std::vector<std::string> rows;

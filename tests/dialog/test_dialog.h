@@ -11,6 +11,7 @@
 
 #include "dialog/bitmap_tool_button_win32.h"
 #include "dialog/dialog_controls.h"
+#include "tests/support/window_picture.h"
 #include "win32/handles.h"
 
 namespace pendrix::testing {
@@ -41,8 +42,6 @@ void pumpMessages();
 std::wstring winePath(const std::string& unixPath);
 // The folder of the test program, where the screenshots go.
 std::wstring besideTheTest(const std::wstring& name);
-// The whole window, frame and caption included, as a 24-bit BMP file.
-bool saveWindowPicture(HWND window, const std::wstring& path);
 // The rows of a picture's text source below its comment block ("" when missing).
 std::vector<std::string> sourceRows(const std::string& name);
 // The colour a source character stands for.

@@ -131,20 +131,25 @@ TEST(Editor, AltLAsksEvenWhenEmptyAndClearsOnYes) {
   EXPECT_EQ(e.notifier.lastCaption, u"Feld löschen");
 
   e.type(u"x+1").key(EditorKey::Up);
+  showSolution(e);
   e.editor.altCharacter(u'l');
   EXPECT_EQ(e.notifier.questions, 2);
   EXPECT_EQ(e.grid.length(), 0);
   EXPECT_EQ(e.grid.cursorRow(), ROW_MAIN);
+  // The old solution does not stay beside the empty formula.
+  EXPECT_TRUE(displayReset(e));
 }
 
 TEST(Editor, AltLAnsweredNoLeavesTheFormula) {
   Editing e;
   e.notifier.answer = false;
   e.type(u"x+1");
+  showSolution(e);
   const auto before = snapshot(e.grid);
   e.editor.altCharacter(u'l');
   EXPECT_EQ(e.notifier.questions, 1);
   EXPECT_EQ(snapshot(e.grid), before);
+  EXPECT_EQ(e.display.value, u"7.000");
 }
 
 TEST(Editor, OnlyLowerCaseLAsks) {
@@ -261,6 +266,122 @@ TEST(Editor, DegreeAnswerResetsTheDisplay) {
   EXPECT_TRUE(e.editor.setRootDegreeAtCursor(u"5"));
   EXPECT_EQ(e.grid.degree(ROW_MAIN, 0), u'5');
   EXPECT_TRUE(displayReset(e));
+}
+
+// The root marks and control characters are the grid's own codes: typed, they would
+// be written as root switches and brackets, so the keyboard cannot put them in.
+TEST(Editor, TypedGridCodesChangeNothing) {
+  std::u16string codes;
+  for (char16_t c = 1; c < 0x20; ++c) codes += c;
+  for (char16_t c = 0x7F; c <= 0x9F; ++c) codes += c;
+  codes += u"\u00E5\u00E6\u00E7\u00E8\uFFFF";
+  Editing e;
+  e.press(kButtonRoot).type(u"x").key(EditorKey::Up).type(u"1").key(EditorKey::Down, 2).type(u"2");
+  e.press(kButtonSuperscript);
+  showSolution(e);
+  const auto before = snapshot(e.grid);
+  for (const char16_t c : codes) {
+    e.editor.typeCharacter(c);
+    EXPECT_EQ(snapshot(e.grid), before) << std::hex << int(c);
+  }
+  EXPECT_EQ(e.display.value, u"7.000");
+  EXPECT_TRUE(e.editor.superscriptPending()) << "a refused character keeps the pending mode";
+  // The neighbours of the codes are ordinary characters.
+  for (const char16_t c : std::u16string(u" \u00A0\u00E4\u00E9\u00FF~")) EXPECT_FALSE(isGridCode(c)) << int(c);
+}
+
+// A grid of `used` columns on the main line (cursor at `cursor`), or of one column
+// less with a numerator root over the cursor, whose main line takes nothing.
+Editing nearlyFull(int used, int cursor) {
+  Editing e;
+  e.type(std::u16string(static_cast<size_t>(used), u'a'));
+  e.grid.setCursor(ROW_MAIN, cursor);
+  return e;
+}
+
+Editing underANumeratorRoot() {
+  Editing e;
+  e.type(u"ab").key(EditorKey::Home).key(EditorKey::Up).press(kButtonRoot).type(u"1");
+  e.key(EditorKey::Down);  // the main line, under the root of the numerator
+  return e;
+}
+
+// Every formula button on a full and nearly full grid, and where the main line takes
+// nothing: its whole construct goes in, or grid, cursor and displays stay as they were.
+TEST(Editor, FormulaButtonsInsertWholeOrNothing) {
+  const struct {
+    int button;
+    int columns;  // the construct's width
+  } buttons[] = {{kButtonRoot, 2},       {kButtonCubeRoot, 2},     {kButtonSquare, 1},    {kButtonCube, 1},
+                 {kButtonIndex1, 1},     {kButtonIndex2, 1},       {kButtonLessEqual, 1}, {kButtonGreaterEqual, 1},
+                 {kButtonPlusMinus, 1},  {kButtonX12, 4},          {kButtonInnerFraction, 3}};
+  for (const auto& b : buttons) {
+    for (int used = FormulaGrid::kMaxColumns - 4; used <= FormulaGrid::kMaxColumns; ++used) {
+      for (const int cursor : {0, used / 2, used}) {
+        SCOPED_TRACE(::testing::Message() << "button " << b.button << ", " << used << " columns, cursor " << cursor);
+        Editing e = nearlyFull(used, cursor);
+        showSolution(e);
+        const auto before = snapshot(e.grid);
+        e.press(b.button);
+        if (used + b.columns > FormulaGrid::kMaxColumns) {
+          EXPECT_EQ(snapshot(e.grid), before);
+          EXPECT_EQ(e.display.value, u"7.000");
+          EXPECT_EQ(e.display.status, u"2.000");
+        } else {
+          EXPECT_EQ(e.grid.length(), used + b.columns);
+          EXPECT_TRUE(displayReset(e));
+        }
+      }
+    }
+    SCOPED_TRACE(::testing::Message() << "button " << b.button << " under a numerator's root");
+    Editing e = underANumeratorRoot();
+    showSolution(e);
+    const auto before = snapshot(e.grid);
+    e.press(b.button);
+    EXPECT_EQ(snapshot(e.grid), before);
+    EXPECT_EQ(e.display.value, u"7.000");
+  }
+}
+
+TEST(Editor, InnerFractionOnANearlyFullGridLeavesNoHalfBracket) {
+  Editing e = nearlyFull(52, 52);
+  e.press(kButtonInnerFraction);
+  EXPECT_EQ(e.grid.length(), 52);
+  EXPECT_EQ(rowText(e.grid, ROW_MAIN).find(u'['), std::u16string::npos);
+  Editing full = nearlyFull(54, 0);
+  full.press(kButtonInnerFraction);
+  EXPECT_EQ(full.grid.cursorColumn(), 0) << "the cursor does not wrap to the end";
+  Editing x = nearlyFull(51, 51);
+  x.press(kButtonX12);
+  EXPECT_EQ(x.grid.length(), 51) << "no bare x with a part of its index";
+}
+
+TEST(Editor, AltDigitOnAFullGridLeavesTheDisplay) {
+  Editing e = nearlyFull(54, 54);
+  showSolution(e);
+  e.editor.altCharacter(u'7');
+  EXPECT_EQ(e.grid.length(), 54);
+  EXPECT_EQ(e.display.value, u"7.000");
+}
+
+// A degree that would end or open the root's argument in the field code is refused.
+TEST(Editor, RootDegreesThatBreakTheFieldCodeAreRefused) {
+  for (const char16_t separator : {u';', u','}) {
+    for (const char16_t c : std::u16string(u"();,\\\u00E5\u00E8\x01")) {
+      const bool refused = c == separator || c == u'(' || c == u')' || c == u'\\' || isGridCode(c);
+      EXPECT_EQ(isRootDegreeAllowed(c, separator), !refused) << int(c) << " with " << char(separator);
+    }
+    EXPECT_TRUE(isRootDegreeAllowed(u'n', separator));
+    EXPECT_TRUE(isRootDegreeAllowed(u' ', separator));
+  }
+  Editing e;
+  e.press(kButtonRoot).key(EditorKey::Left);
+  showSolution(e);
+  EXPECT_FALSE(e.editor.setRootDegreeAtCursor(u";"));
+  EXPECT_FALSE(e.editor.setRootDegreeAtCursor(u"("));
+  EXPECT_EQ(e.grid.degree(ROW_MAIN, 0), u'\0');
+  EXPECT_EQ(e.display.value, u"7.000");
+  EXPECT_EQ(rootDegreeHint(u';'), u"\u201E;\u201C kann kein Wurzelexponent sein.");
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 namespace pendrix {
 namespace {
 
+using testing::Editing;
+
 // One grid column as the editor lays it out; the grid is filled through the stored
 // row setters, so these tests do not depend on the insertion rules.
 struct Column {
@@ -328,6 +330,46 @@ TEST(EqWriterTest, ShortCodesScanAsWithinTheSmallBuffer) {
   ASSERT_EQ(shortCode.smallOffsets.size(), 4u * 16u);
   EXPECT_EQ(shortCode.smallOffsets.front(), 14);  // "EQ \f(\s\" puts the first "2" at 13
   EXPECT_TRUE(std::equal(shortCode.smallOffsets.begin(), shortCode.smallOffsets.end(), longCode.smallOffsets.begin()));
+}
+
+// Typed characters that Word's field syntax reads as syntax are escaped where it would
+// read them so; matched brackets, and separators outside every switch, stay as typed.
+TEST(EqWriterTest, SyntaxCharactersOfTheFormulaAreEscaped) {
+  const auto typed = [](std::u16string_view keys, char16_t separator = u';') {
+    Editing e;
+    SettingsRecord record = e.settings.record();
+    record.listSeparator = separator;
+    for (const char16_t c : keys) {
+      if (c == u'W') e.press(kButtonRoot);
+      else if (c == u'U') e.key(EditorKey::Up);
+      else if (c == u'D') e.key(EditorKey::Down);
+      else e.type(std::u16string(1, c));
+    }
+    return generateEqCode(e.grid, record);
+  };
+  EXPECT_EQ(typed(u"2(x+1);a,b").text, u"EQ 2(x+1);a,b");
+  EXPECT_EQ(typed(u"W(x").text, u"EQ \\r(;\\(x)");
+  EXPECT_EQ(typed(u"W)x").text, u"EQ \\r(;\\)x)");
+  EXPECT_EQ(typed(u"W(x)").text, u"EQ \\r(;(x))");
+  EXPECT_EQ(typed(u"a\\f(1").text, u"EQ a\\\\f\\(1");
+  EXPECT_EQ(typed(u"Ua;bDD2").text, u"EQ \\f(a\\;b;2)");
+  EXPECT_EQ(typed(u"Ua.bDD2", u',').text, u"EQ \\f(a\\,b,2)");
+  EXPECT_EQ(typed(u"Ua;bDD2", u',').text, u"EQ \\f(a;b,2)");
+  EXPECT_EQ(typed(u"x^(").text, u"EQ x\\s\\up5(\\()");
+  // A bracket opened in a numerator and closed on the main line is no pair.
+  EXPECT_EQ(typed(u"U(1DD2U").text.substr(0, 8), u"EQ \\f(\\(");
+}
+
+// An escaped character in a raised run is small with its backslash and leaves the
+// run's brackets as they are.
+TEST(EqWriterTest, OffsetsOfEscapedCharacters) {
+  Editing e;
+  e.type(u"x^(^2");
+  const EqCode code = generateEqCode(e.grid, workedSettings());
+  ASSERT_EQ(code.text, u"EQ x\\s\\up5(\\(2)");
+  std::u16string small;
+  for (const size_t position : pendrix::testing::offsetPositions(code)) small += code.text[position];
+  EXPECT_EQ(small, u"\\(2)");
 }
 
 TEST(EqWriterTest, EmptyCellsOfUsedColumnsBecomeBlanks) {

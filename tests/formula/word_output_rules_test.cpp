@@ -21,6 +21,10 @@ TEST(SolutionLine, AddsTheConditionOnlyWhenItSaysSomething) {
       {u"3.000", u"(x≠)", u"L = { 3.000 |x≠ }"},
       {u"", u"", u"L = {  }"},
       {u"-2.000; 2.000", u"(x ≠ 0)", u"L = { -2.000; 2.000 |x ≠ 0 }"},
+      {u"-3,000", u"{ 3,000 }", u"L = { -3,000 | 3,000  }"},
+      // Every number: the set of all numbers, in letters every font of Word has.
+      {u"alle x", u" ", u"L = IR"},
+      {u"alle x", u"", u"L = IR"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.condition.begin(), row.condition.end()));

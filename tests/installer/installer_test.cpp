@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "addin/registration.h"
 #include "resources/resource.h"
 #include "session/registration_win32.h"
@@ -388,14 +388,16 @@ TEST(Package, InstalledAddinStartsTheInstalledAssistant) {
     // first of the shipped ones.
     PostMessageW(GetDlgItem(dialog, IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
     HWND areas = nullptr;
-    ASSERT_TRUE(waitUntil([&] { return (areas = findTopWindow({assistant, L"#32768"})) != nullptr; }));
-    Sleep(300);
+    ASSERT_TRUE(waitUntil([&] { return (areas = findTopWindow({assistant, L"#32768"})) != nullptr; }))
+        << "the area menu did not open";
     saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-host.bmp");
     pressKeys(areas, {VK_DOWN, VK_DOWN, VK_RETURN});
     HWND exercises = nullptr;
-    ASSERT_TRUE(waitUntil([&] { return (exercises = findTopWindow({assistant, L"#32768"})) && exercises != areas; }));
+    ASSERT_TRUE(waitUntil([&] { return (exercises = findTopWindow({assistant, L"#32768"})) && exercises != areas; }))
+        << "the exercise menu did not open";
     pressKeys(exercises, {VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }));
+    EXPECT_TRUE(waitUntil([&] { return !windowText(GetDlgItem(dialog, IDC_EXERCISE_TEXT)).empty(); }))
+        << "no exercise text was shown";
     EXPECT_EQ(longPath(setting(L"AufgabePfad")).rfind(installDirectory() + L"\\", 0), 0u) << setting(L"AufgabePfad");
   });
 }
@@ -412,7 +414,6 @@ TEST(Package, InstalledAddinOf32BitWordStartsTheInstalledAssistant) {
   UniqueProcess host = startWord(WORDHOST32_EXE);
   ASSERT_TRUE(host) << "error " << GetLastError();
   expectTermButtonStartsInstalledAssistant(host.get(), [](HWND, DWORD) {
-    Sleep(300);
     saveWindowPicture(GetDesktopWindow(), winePath(PICTURE_DIR) + L"\\installed-assistant-over-32-bit-host.bmp");
   });
 }

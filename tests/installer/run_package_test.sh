@@ -25,7 +25,12 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winem
 wineserver -k 2>/dev/null || true
 rm -rf "$prefix"
 mkdir -p "$prefix"
-trap 'wineserver -k 2>/dev/null || true' EXIT
+# A display of its own: the pointer and the keyboard of a display are shared by every
+# prefix on it, and the other tests move the pointer over this one's menus.
+source "$(dirname "$0")/../../scripts/wine-session.sh"
+unset DISPLAY
+start_xvfb_unless_display 170 199
+trap 'wineserver -k 2>/dev/null || true; [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
 /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
 wineserver -w
 wineserver -p

@@ -1,6 +1,6 @@
 // Figures of the whole chain under Wine, printed, never judged: the time from a click
-// on the term button to the visible assistant next to the same for an empty dialog
-// server started the same way, the time from a key to the redrawn preview, and the
+// on the term button to the visible assistant next to the same for two yardstick
+// servers started the same way (an empty dialog, the assistant's own template), the time from a key to the redrawn preview, and the
 // assistant's memory with its dialog open. Run by scripts/bench-wine.sh.
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "chain.h"
-#include "empty_dialog_server.h"
+#include "yardstick_server.h"
 
 namespace pendrix::testing {
 namespace {
@@ -40,27 +40,26 @@ Spread spreadOf(std::vector<double> samples) {
   return {median, samples.back(), samples.front()};
 }
 
-// The add-in creates the assistant's class; for the yardstick that class is treated
-// as the empty dialog server's own, so the same click starts it the same way.
-class TreatAsEmptyDialog {
+// The add-in creates the assistant's class; for a yardstick that class is treated as
+// the yardstick's own, so the same click starts it the same way.
+class TreatAs {
  public:
-  TreatAsEmptyDialog() {
-    const std::wstring own = std::wstring(L"CLSID\\") + kEmptyDialogServerKey;
-    addin::testing::writeText(HKEY_CLASSES_ROOT, own + L"\\LocalServer32", nullptr,
-                              L"\"" + winePath(EMPTY_DIALOG_SERVER_EXE) + L"\"");
-    addin::testing::writeText(HKEY_CLASSES_ROOT, treatAsKey(), nullptr, kEmptyDialogServerKey);
+  explicit TreatAs(const Yardstick& yardstick) : yardstick_(yardstick) {
+    addin::testing::writeText(HKEY_CLASSES_ROOT, ownKey() + L"\\LocalServer32", nullptr,
+                              L"\"" + winePath(YARDSTICK_SERVER_EXE) + L"\" " + yardstick.argument);
+    addin::testing::writeText(HKEY_CLASSES_ROOT, treatAsKey(), nullptr, yardstick.classKey);
   }
-  ~TreatAsEmptyDialog() {
+  ~TreatAs() {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, treatAsKey().c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kEmptyDialogServerKey).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, ownKey().c_str());
   }
-  TreatAsEmptyDialog(const TreatAsEmptyDialog&) = delete;
-  TreatAsEmptyDialog& operator=(const TreatAsEmptyDialog&) = delete;
+  TreatAs(const TreatAs&) = delete;
+  TreatAs& operator=(const TreatAs&) = delete;
 
  private:
-  static std::wstring treatAsKey() {
-    return addin::testing::classKey(kAssistantAppKey) + L"\\TreatAs";
-  }
+  std::wstring ownKey() const { return std::wstring(L"CLSID\\") + yardstick_.classKey; }
+  static std::wstring treatAsKey() { return addin::testing::classKey(kAssistantAppKey) + L"\\TreatAs"; }
+  const Yardstick& yardstick_;
 };
 
 class ChainBenchmark : public ChainSuite {
@@ -92,9 +91,9 @@ class ChainBenchmark : public ChainSuite {
     watcher.join();
     window = found;
     if (!found) return -1;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(found, &owner);
-    seen_.push_back(owner);
+    // Held open, so that Wine gives the id to no later process.
+    held_.push_back(openProcessOf(found));
+    seen_.push_back(GetProcessId(held_.back().get()));
     return visibleAt - start;
   }
 
@@ -110,9 +109,8 @@ class ChainBenchmark : public ChainSuite {
         break;
       }
       times.push_back(ms);
-      const UniqueProcess process = openProcessOf(window);
       close(window);
-      WaitForSingleObject(process.get(), 20000);
+      WaitForSingleObject(held_.back().get(), 20000);
     }
     const ObjectCounts after = objectCountsOf(chain().word().process());
     const Spread spread = spreadOf(times);
@@ -121,20 +119,30 @@ class ChainBenchmark : public ChainSuite {
     return spread;
   }
 
+  // The processes whose windows were counted, and their ids.
+  std::vector<UniqueProcess> held_;
   std::vector<DWORD> seen_{GetProcessId(chain().word().process())};
 };
 
 void pressOk(HWND dialog) { PostMessageW(GetDlgItem(dialog, IDC_OK), BM_CLICK, 0, 0); }
 void closeWindow(HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }
 
-TEST_F(ChainBenchmark, ClickToVisibleAgainstAnEmptyDialog) {
-  Spread empty{};
+// Pendrix against two yardsticks started by the same click: an empty dialog, and
+// the assistant's own dialog template with its pictures. The second ratio is the time
+// that is the program's own.
+TEST_F(ChainBenchmark, ClickToVisibleAgainstTheYardsticks) {
+  Spread empty{}, sameTemplate{};
   {
-    TreatAsEmptyDialog treatAs;
+    TreatAs treatAs(kEmptyDialogServer);
     empty = startSeries("empty dialog server", kEmptyDialogCaption, closeWindow);
+  }
+  {
+    TreatAs treatAs(kTemplateDialogServer);
+    sameTemplate = startSeries("same-template server", kTemplateDialogCaption, closeWindow);
   }
   const Spread assistant = startSeries("Pendrix", kAssistantCaption, pressOk);
   std::printf("ratio Pendrix / empty dialog (medians): %.2f\n", assistant.median / empty.median);
+  std::printf("ratio Pendrix / same-template dialog (medians): %.2f\n", assistant.median / sameTemplate.median);
 }
 
 // Types `length` - 1 digits, then times `kKeys` times one more character (the preview
@@ -182,7 +190,7 @@ TEST_F(ChainBenchmark, KeyToRedrawnPreviewAndMemory) {
 }
 
 TEST_F(ChainBenchmark, EmptyDialogServerMemory) {
-  TreatAsEmptyDialog treatAs;
+  TreatAs treatAs(kEmptyDialogServer);
   HWND dialog = nullptr;
   ASSERT_GT(clickToVisible(kEmptyDialogCaption, dialog), 0);
   const UniqueProcess server = openProcessOf(dialog);

@@ -3,6 +3,7 @@
 // the pixels the layout computed and kept as preview_render.bmp beside the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -66,6 +67,14 @@ class Canvas {
   }
   ~Canvas() { SelectObject(dc_.get(), previous_); }
   HDC dc() const { return dc_.get(); }
+  // A canvas that is anything but clean: stripes of black and of another grey.
+  void scribble() {
+    for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = (i / 7) % 2 ? 0x000000 : 0x404040;
+  }
+  bool samePixels(const Canvas& other) const {
+    GdiFlush();
+    return std::equal(bits_, bits_ + kWidth * kHeight, other.bits_);
+  }
   COLORREF pixel(int x, int y) const {
     GdiFlush();
     const uint32_t v = bits_[y * kWidth + x];
@@ -178,6 +187,45 @@ TEST(PreviewRender, PaintsTheLaidOutFormula) {
   EXPECT_EQ(canvas.pixel(40, kArea.preview.top), RGB(192, 192, 192));
   EXPECT_EQ(canvas.pixel(kArea.preview.left, 60), RGB(192, 192, 192));
   EXPECT_EQ(canvas.pixel(kArea.preview.left + 2, m), kBackground);
+}
+
+// The layout wipes the preview with a few hundred blanks; the renderer draws each
+// line's run of them in one call. Over a scribbled canvas, that paints exactly what
+// one call per item paints.
+TEST(PreviewRender, BlankRunsPaintWhatSingleBlanksPaint) {
+  PreviewStyle style;
+  style.font.lfHeight = -16;
+  wcscpy(style.font.lfFaceName, L"Arial");
+  style.background = kBackground;
+  Canvas runs, singles;
+  runs.scribble();
+  singles.scribble();
+  FormulaGrid grid = testFormula();
+  PreviewLayout layout;
+  DisplayList list;
+  {
+    const PreviewSigns none;
+    GdiPreviewMetrics metrics(runs.dc(), style.font, none);
+    list = layout.redraw(grid, kArea, metrics);
+  }
+  DisplayList onlyText;
+  for (const DisplayItem& item : list.items)
+    if (std::holds_alternative<TextItem>(item)) onlyText.items.push_back(item);
+  ASSERT_GT(onlyText.items.size(), 200u) << "the layout no longer wipes with blanks";
+  renderPreview(runs.dc(), onlyText, style);
+  // One GDI call per item, as the layout lists them.
+  UniqueFont formula(CreateFontIndirectW(&style.font));
+  const LOGFONTW smallDescription = smallFontOf(style.font);
+  UniqueFont small(CreateFontIndirectW(&smallDescription));
+  SetBkMode(singles.dc(), OPAQUE);
+  SetBkColor(singles.dc(), style.background);
+  for (const DisplayItem& item : onlyText.items) {
+    const TextItem& text = std::get<TextItem>(item);
+    SelectedObject font(singles.dc(), text.font == PreviewFont::Formula ? formula.get() : small.get());
+    TextOutW(singles.dc(), text.at.x, text.at.y, reinterpret_cast<const wchar_t*>(&text.character), 1);
+  }
+  EXPECT_TRUE(runs.samePixels(singles));
+  EXPECT_EQ(runs.pixel(kArea.preview.right - 10, layout.barLine()), kBackground) << "the wipe left the scribble";
 }
 
 }  // namespace

@@ -94,6 +94,18 @@ TEST_P(ProfileStoreContract, WriteCreatesTheFileAndReplacesKeysInPlace) {
   EXPECT_EQ(text.find("MalPunkt=1"), text.rfind("MalPunkt=1"));
 }
 
+// Every read looks at the file as it is now, whatever the store read or wrote before.
+TEST_P(ProfileStoreContract, AFileChangedByAnotherProgramIsReadAnew) {
+  ASSERT_TRUE(store_->writeString(file("a.ini"), u"EINSTELLUNGEN", u"MalPunkt", u"1"));
+  EXPECT_EQ(read("a.ini", u"MalPunkt"), u"1");
+  writeBytes("a.ini", "[EINSTELLUNGEN]\r\nMalPunkt=2\r\n");
+  EXPECT_EQ(read("a.ini", u"MalPunkt"), u"2");
+  // A value that breaks its line reads back as its first line.
+  ASSERT_TRUE(store_->writeString(file("a.ini"), u"EINSTELLUNGEN", u"AufgabePfad", u"C:\\A\nHochZahl=7"));
+  EXPECT_EQ(read("a.ini", u"AufgabePfad"), u"C:\\A");
+  EXPECT_EQ(read("a.ini", u"HochZahl"), u"7");
+}
+
 TEST_P(ProfileStoreContract, WriteKeepsOtherSectionsAndKeys) {
   writeBytes("a.ini", "[ANDERES]\r\nMalPunkt=9\r\n[EINSTELLUNGEN]\r\nHochZahl=3\r\n");
   ASSERT_TRUE(store_->writeString(file("a.ini"), u"EINSTELLUNGEN", u"MalPunkt", u"2"));

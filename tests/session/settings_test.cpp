@@ -128,6 +128,22 @@ TEST_F(SettingsTest, KeysDeriveTheirCharacters) {
   EXPECT_EQ(settings_->raiseSize, 60);
 }
 
+// DezimalZeichen chooses the decimal symbol of shown values; anything but a point or
+// a comma leaves it to the locale, and the key is never written.
+TEST_F(SettingsTest, DecimalSymbolIsAPointACommaOrTheLocales) {
+  const std::pair<const char*, char16_t> rows[] = {{"DezimalZeichen=,\n", u','}, {"DezimalZeichen=.\n", u'.'},
+                                                   {"dezimalzeichen = \",\"\n", u','}, {"DezimalZeichen=;\n", 0},
+                                                   {"DezimalZeichen=,,\n", 0},        {"", 0}};
+  for (const auto& [keys, symbol] : rows) {
+    SCOPED_TRACE(keys);
+    writeFile(std::string("Strichpunkt=;\n") + keys);
+    load();
+    EXPECT_EQ(settings_->decimalSymbol, symbol);
+  }
+  EXPECT_EQ(stored(kDecimalSymbolKey), u"<missing>");
+  EXPECT_EQ(Settings().record().decimalSymbol, u'\0');
+}
+
 TEST_F(SettingsTest, SettersWriteTheirKeyAtOnce) {
   load();
   EXPECT_TRUE(settings_.setBracketChoice(1));

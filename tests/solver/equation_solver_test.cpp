@@ -53,8 +53,24 @@ TEST_F(EquationSolverTest, TermsWithoutUnknownsShowTheirValue) {
   EXPECT_TRUE(notifier_.messages.empty());
 }
 
+// The letters of the evaluator's function names are no unknowns.
+TEST_F(EquationSolverTest, TermsWithFunctionsShowTheirValue) {
+  const struct {
+    const char16_t* keys;
+    const char16_t* value;
+  } rows[] = {{u"cos(0)", u"1.000"},       {u"exp(1)", u"2.718"},         {u"pot(2;3)", u"8.000"},
+              {u"sin(0)+cos(0)", u"1.000"}, {u"ln(exp(2))", u"2.000"},    {u"wur(9)+pot(3;2)", u"12.000"}};
+  for (const auto& row : rows) {
+    notifier_.messages.clear();
+    solveTyped(row.keys);
+    EXPECT_EQ(display_.value, row.value);
+    EXPECT_TRUE(notifier_.messages.empty());
+  }
+}
+
 TEST_F(EquationSolverTest, TermsWithLettersOrGapsGetTheMessage) {
-  for (const char16_t* keys : {u"2x", u"a+1", u"_+1"}) {
+  // "tan(" is no function of the evaluator: its t is the parameter.
+  for (const char16_t* keys : {u"2x", u"a+1", u"_+1", u"tan(0)", u"cos(x)", u"exp(1)+c", u"2<x", u"^x2"}) {
     notifier_.messages.clear();
     solveTyped(keys);
     ASSERT_EQ(notifier_.messages.size(), 1u);
@@ -73,6 +89,31 @@ TEST_F(EquationSolverTest, LinearAndQuadraticEquations) {
   EXPECT_EQ(display_.value, u"-2.000");
   EXPECT_EQ(display_.status, u"{ 2.000 }");
   EXPECT_EQ(solver_.solutionCount(), 2);
+}
+
+// Sides that agree at every point of the scan: every number solves the equation,
+// where Newton's rule would have shown the first point it tried.
+TEST_F(EquationSolverTest, EquationsTrueForEveryNumberSaySo) {
+  for (const char16_t* keys : {u"7(x+9)=7x+63", u"2(x+5)=2x+10", u"x=x", u"(x+1)^2=x^2+2x+1", u"x:4=0,25x",
+                               u"sin(x)^2+cos(x)^2=1", u"3(x+7)=3x+21"}) {
+    solveTyped(keys);
+    EXPECT_EQ(display_.value, kEveryNumberText);
+    EXPECT_EQ(display_.status, u"");
+  }
+  for (const std::pair<const char16_t*, const char16_t*> row :
+       {std::pair{u"x=x+1", u"----"}, {u"x=x+0,000001", u"----"}, {u"2x=2x+1", u"----"}, {u"x^2=x^2+x", u"0.000"}}) {
+    solveTyped(row.first);
+    EXPECT_EQ(display_.value, row.second);
+  }
+  TermEvaluator left, right;
+  left.SetText(u"7(x+9)");
+  left.Parse();
+  right.SetText(u"7x+63");
+  right.Parse();
+  EXPECT_TRUE(sidesAgreeEverywhere(left, right));
+  right.SetText(u"7x+62");
+  right.Parse();
+  EXPECT_FALSE(sidesAgreeEverywhere(left, right));
 }
 
 TEST_F(EquationSolverTest, TouchingZeroIsOneSolution) {

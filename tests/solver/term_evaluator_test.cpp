@@ -88,6 +88,22 @@ TEST_F(TermEvaluatorTest, DomainErrorsGiveSubstituteValues) {
   EXPECT_DOUBLE_EQ(evaluate(u"pot(4)").value, 0);
 }
 
+// pot(base;exponent) is the power; the separator bounds its operands as a bracket does.
+TEST_F(TermEvaluatorTest, PotTakesABaseAndAnExponent) {
+  const struct {
+    const char16_t* term;
+    double x, value;
+  } rows[] = {{u"pot(2;3)", 0, 8},         {u"pot(1-2*3;2)", 0, 25},    {u"pot(x;2)+1", 3, 10},
+              {u"2*pot(2;3-1)", 0, 8},      {u"pot(2;-1)", 0, 0.5},      {u"pot(2;-(x+1))", 1, 0.25},
+              {u"pot(9;1:2)*2", 0, 6},     {u"pot(pot(2;2);3)", 0, 64}, {u"pot(2,5;2)", 0, 6.25}};
+  for (const auto& row : rows) {
+    const Outcome outcome = evaluate(row.term, row.x);
+    EXPECT_DOUBLE_EQ(outcome.value, row.value) << std::string(row.term, row.term + std::char_traits<char16_t>::length(row.term));
+    EXPECT_EQ(outcome.stop, -1);
+  }
+  EXPECT_GE(evaluate(u"pot(2;3;4)").stop, 0);
+}
+
 TEST_F(TermEvaluatorTest, NegativeValueFlagFollowsOperandsAndResult) {
   evaluate(u"-x+1", 3);
   EXPECT_TRUE(NegativeValueFlag);

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/com.h"
 
 namespace pendrix::testing {

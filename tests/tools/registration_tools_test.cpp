@@ -1,5 +1,7 @@
 // RegisterCalvora, RegisterCalvoraAll and UnRegisterCalvora as programs: started,
-// waited for, and their work read back from the registry.
+// waited for, and their work read back from the registry, in both registry views:
+// 64-bit Word reads HKLM\Software, 32-bit Word HKLM\Software\WOW6432Node, and both
+// read the one HKCU\Software.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -32,11 +34,16 @@ struct Value {
 std::string text(const char* value) { return std::string(value, lstrlenA(value) + 1); }
 std::string number(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
 
+// The registry views, as 64-bit and as 32-bit Word see the registry.
+constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+
+const char* nameOf(REGSAM view) { return view == KEY_WOW64_32KEY ? "32-bit view" : "64-bit view"; }
+
 // The values of the add-in key by name (the registry does not keep the order they
-// were written in); nothing when there is no key.
-std::optional<std::vector<Value>> addinEntry(HKEY hive) {
+// were written in), as Word of one bitness reads them; nothing when there is no key.
+std::optional<std::vector<Value>> addinEntry(HKEY hive, REGSAM view = KEY_WOW64_64KEY) {
   UniqueHkey key;
-  if (RegOpenKeyExA(hive, kAddinKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
+  if (RegOpenKeyExA(hive, kAddinKey, 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return std::nullopt;
   std::vector<Value> values;
   for (DWORD index = 0;; ++index) {
     char name[256];
@@ -67,8 +74,10 @@ long run(const char* program) {
 }
 
 void removeEntries() {
-  RegDeleteKeyA(HKEY_CURRENT_USER, kAddinKey);
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAddinKey);
+  for (const REGSAM view : kViews) {
+    RegDeleteKeyExA(HKEY_CURRENT_USER, kAddinKey, view, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kAddinKey, view, 0);
+  }
 }
 
 class RegistrationTools : public ::testing::Test {
@@ -79,8 +88,11 @@ class RegistrationTools : public ::testing::Test {
 
 TEST_F(RegistrationTools, RegisterCalvoraWritesANewEntryForTheCurrentUserOnceOnly) {
   ASSERT_EQ(run(REGISTER_EXE), 0);
-  EXPECT_EQ(addinEntry(HKEY_CURRENT_USER), kToolsEntry);
-  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE), std::nullopt);
+  for (const REGSAM view : kViews) {
+    SCOPED_TRACE(nameOf(view));
+    EXPECT_EQ(addinEntry(HKEY_CURRENT_USER, view), kToolsEntry) << "one key that Word of either bitness reads";
+    EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, view), std::nullopt);
+  }
 
   // An existing entry is left as it is, whatever it holds.
   UniqueHkey key;
@@ -111,42 +123,66 @@ TEST_F(RegistrationTools, RegisterCalvoraKeepsTheAddinsOwnRegistration) {
   EXPECT_EQ(unregisterServer(), S_OK);
 }
 
-TEST_F(RegistrationTools, RegisterCalvoraAllWritesTheEntryForAllUsers) {
+// For 64-bit and for 32-bit Word on 64-bit Windows alike; each view on its own.
+TEST_F(RegistrationTools, RegisterCalvoraAllWritesTheEntryForAllUsersOfBothBitnesses) {
   ASSERT_EQ(run(REGISTER_ALL_EXE), 0);
-  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE), kToolsEntry);
-  EXPECT_EQ(addinEntry(HKEY_CURRENT_USER), std::nullopt);
+  for (const REGSAM view : kViews) {
+    SCOPED_TRACE(nameOf(view));
+    EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, view), kToolsEntry);
+    EXPECT_EQ(addinEntry(HKEY_CURRENT_USER, view), std::nullopt);
+  }
+  // An entry that exists in one view only: the other gets its own, the first stays.
+  ASSERT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kAddinKey, KEY_WOW64_32KEY, 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kAddinKey, "Description", REG_SZ, "eigene", 7), ERROR_SUCCESS);
+  const auto changed = addinEntry(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
   ASSERT_EQ(run(REGISTER_ALL_EXE), 0);
-  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE), kToolsEntry);
+  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY), changed);
+  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY), kToolsEntry);
 }
 
-TEST_F(RegistrationTools, UnRegisterCalvoraRemovesBothEntriesAndMissingOnesAreNoError) {
+TEST_F(RegistrationTools, UnRegisterCalvoraRemovesEveryEntryAndMissingOnesAreNoError) {
   ASSERT_EQ(run(REGISTER_EXE), 0);
   ASSERT_EQ(run(REGISTER_ALL_EXE), 0);
   EXPECT_EQ(run(UNREGISTER_EXE), 0);
-  EXPECT_EQ(addinEntry(HKEY_CURRENT_USER), std::nullopt);
-  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE), std::nullopt);
+  for (const REGSAM view : kViews) {
+    SCOPED_TRACE(nameOf(view));
+    EXPECT_EQ(addinEntry(HKEY_CURRENT_USER, view), std::nullopt);
+    EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, view), std::nullopt);
+  }
 
   EXPECT_EQ(run(UNREGISTER_EXE), 0);
-  ASSERT_EQ(run(REGISTER_ALL_EXE), 0);  // only one of the two there
+  // An entry for 32-bit Word alone, as a 32-bit installer writes it.
+  {
+    UniqueHkey key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAddinKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr,
+                              key.put(), nullptr),
+              ERROR_SUCCESS);
+  }
+  ASSERT_NE(addinEntry(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY), std::nullopt);
   EXPECT_EQ(run(UNREGISTER_EXE), 0);
-  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE), std::nullopt);
+  for (const REGSAM view : kViews) EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, view), std::nullopt) << nameOf(view);
 }
 
-// Word's add-in list for all users refusing new entries, as it does for a user
-// without administrator rights. Wine does not enforce registry security, so the
+// Word's add-in lists for all users (both views) refusing new entries, as they do for
+// a user without administrator rights. Wine does not enforce registry security, so the
 // refusal comes from the list being a volatile key, which takes no lasting subkey;
-// the list is removed again afterwards (it was recreated empty for the test).
+// the lists are removed again afterwards (they were recreated empty for the test).
 class RefusingMachineAddinList {
  public:
   RefusingMachineAddinList() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAddinsKey);
-    UniqueHkey list;
-    DWORD disposition = 0;
-    made_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAddinsKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr,
-                            list.put(), &disposition) == ERROR_SUCCESS &&
-            disposition == REG_CREATED_NEW_KEY;
+    made_ = true;
+    for (const REGSAM view : kViews) {
+      RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kAddinsKey, view, 0);
+      UniqueHkey list;
+      DWORD disposition = 0;
+      const bool made = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAddinsKey, 0, nullptr, REG_OPTION_VOLATILE,
+                                        KEY_READ | view, nullptr, list.put(), &disposition) == ERROR_SUCCESS;
+      made_ = made_ && made && disposition == REG_CREATED_NEW_KEY;
+    }
   }
-  ~RefusingMachineAddinList() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAddinsKey); }
+  ~RefusingMachineAddinList() {
+    for (const REGSAM view : kViews) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kAddinsKey, view, 0);
+  }
   bool made() const { return made_; }
 
  private:
@@ -159,7 +195,7 @@ TEST_F(RegistrationTools, RegisterCalvoraAllWithoutWriteAccessDoesNothingAndShow
   const long exitCode = run(REGISTER_ALL_EXE);
   EXPECT_NE(exitCode, -1) << "the tool waited for someone";
   EXPECT_EQ(exitCode, ERROR_CHILD_MUST_BE_VOLATILE);
-  EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE), std::nullopt);
+  for (const REGSAM view : kViews) EXPECT_EQ(addinEntry(HKEY_LOCAL_MACHINE, view), std::nullopt) << nameOf(view);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "formula/editing_helpers.h"
 #include "formula/eq_writer.h"
 #include "recording_dispatch.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <functional>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "test_sink.h"
 #include "wordhost/dispatch_base.h"

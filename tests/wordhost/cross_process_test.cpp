@@ -13,11 +13,12 @@
 #include <regex>
 #include <set>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "formula/editing_helpers.h"
 #include "formula/eq_writer.h"
 #include "win32/handles.h"
+#include "win32/late_binding.h"
 #include "session/text_codec.h"
 #include "recording_addin_ids.h"
 
@@ -260,6 +261,53 @@ TEST(WordhostProcess, ServesTheAssistantsCallSequencesAndQuitsCleanly) {
   GetExitCodeProcess(process.get(), &exitCode);
   EXPECT_EQ(exitCode, 0u);
   EXPECT_FALSE(activeWord()) << "the host left its object in the running object table";
+  std::error_code ec;
+  std::filesystem::remove(bars, ec);
+  CoUninitialize();
+}
+
+// Word while busy refuses every call of another process; a caller that waits and calls
+// again (the shared late-binding layer, as the assistant calls Word) gets through once
+// the spell ends, and gives up with the refusal when it lasts longer than its patience.
+// Word 2003 answers Version "11.0", a ribbon-era Word "16.0".
+TEST(WordhostProcess, ABusyHostRefusesCallsUntilTheSpellEnds) {
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  ASSERT_FALSE(activeWord()) << "another Word stand-in is already running";
+  const std::filesystem::path bars = std::filesystem::temp_directory_path() / "wordhost-busy-bars.txt";
+  for (const auto& [mode, version] : {std::pair{L"--menus", L"11.0"}, std::pair{L"--ribbon", L"16.0"}}) {
+    SCOPED_TRACE(toUtf8(fromWide(mode)));
+    UniqueProcess process;
+    ComPtr<IDispatch> app;
+    startHost(std::wstring(mode) + L" --no-addins --bars \"" + bars.wstring() + L"\"", process, app);
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(text(invoke(app.get(), L"Version", DISPATCH_PROPERTYGET)), version);
+    const DISPID name = idOf(app.get(), L"Name");
+
+    ASSERT_EQ(invoke(app.get(), L"Busy", DISPATCH_METHOD, argList(Variant::fromI4(2000))).hr, S_OK);
+    Variant value;
+    EXPECT_EQ(invokeDispid(app.get(), name, DISPATCH_PROPERTYGET, nullptr, 0, &value), RPC_E_CALL_REJECTED)
+        << "a busy Word refuses at once";
+    EXPECT_EQ(invokeDispidPatiently(app.get(), name, DISPATCH_PROPERTYGET, nullptr, 0, &value, nullptr), S_OK)
+        << "the call gets through after the spell";
+    EXPECT_EQ(value.get()->vt, VT_BSTR);
+
+    ASSERT_EQ(invoke(app.get(), L"Busy", DISPATCH_METHOD, argList(Variant::fromI4(6000))).hr, S_OK);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(invokeDispidPatiently(app.get(), name, DISPATCH_PROPERTYGET, nullptr, 0, &value, nullptr,
+                                    BusyPatience{1500, 100}),
+              RPC_E_CALL_REJECTED)
+        << "a spell longer than the patience";
+    EXPECT_GE(GetTickCount64() - start, 1500u) << "gave up before its patience was used";
+    // The host answers again once the spell is over.
+    EXPECT_EQ(invokeDispidPatiently(app.get(), name, DISPATCH_PROPERTYGET, nullptr, 0, &value, nullptr,
+                                    BusyPatience{20000, 100}),
+              S_OK);
+    EXPECT_NE(text(invoke(app.get(), L"CallLog", DISPATCH_METHOD)).find(L"Busy.Refused"), std::wstring::npos);
+
+    ASSERT_EQ(invoke(app.get(), L"Quit", DISPATCH_METHOD).hr, S_OK);
+    app.reset();
+    EXPECT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0) << "wordhost did not end after Quit";
+  }
   std::error_code ec;
   std::filesystem::remove(bars, ec);
   CoUninitialize();

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "dispatch_helpers.h"
 #include "wordhost/command_bars.h"
 #include "wordhost/dispatch_base.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "win32/com.h"
 #include "win32/com_object.h"
 

@@ -16,6 +16,7 @@
 #include "symbol_app.h"
 #include "symbol_tool_core.h"
 #include "test_support.h"
+#include "tests/support/window_picture.h"
 
 namespace pendrix::wordhost {
 namespace {
@@ -144,44 +145,6 @@ HWND windowOfProcess(DWORD processId) {
   return search.found;
 }
 
-// A picture of the window beside the test, for a person to look at.
-void saveScreenshot(HWND window, const std::wstring& path) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  const HDC screen = GetDC(nullptr);
-  UniqueMemoryDc memory(CreateCompatibleDC(screen));
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (bitmap && bits) {
-    const SelectedObject target(memory.get(), bitmap.get());
-    // The window belongs to another process: copy it from the screen (it is topmost).
-    BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    BITMAPFILEHEADER header = {};
-    const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-    header.bfSize = header.bfOffBits + imageSize;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      DWORD written = 0;
-      WriteFile(file, &header, sizeof(header), &written, nullptr);
-      WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr);
-      WriteFile(file, bits, imageSize, &written, nullptr);
-      CloseHandle(file);
-    }
-  }
-  ReleaseDC(nullptr, screen);
-}
-
 class SymbolToolServerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_EQ(runTool(L"/regserver"), 0); }
@@ -307,8 +270,7 @@ TEST(SymbolToolStandalone, ShowsItsWindowWithoutComAndEndsWhenClosed) {
   EXPECT_EQ(client.right, symbols::clientWidth());
   EXPECT_EQ(client.bottom, symbols::clientHeight());
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
-  Sleep(300);  // let the tool paint before the picture is taken
-  saveScreenshot(window, testing::winePath(SCREENSHOT_DIR) + L"\\symboltool.bmp");
+  EXPECT_TRUE(pendrix::testing::saveWindowPicture(window, testing::winePath(SCREENSHOT_DIR) + L"\\symboltool.bmp"));
 
   postClick(window, 0, 0);  // no Word: logged, nothing else
   PostMessageW(window, WM_CLOSE, 0, 0);

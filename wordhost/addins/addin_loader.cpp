@@ -90,7 +90,7 @@ class CustomArray {
 
 }  // namespace
 
-AddinLoader::AddinLoader(IDispatch* application) : application_(application) {}
+AddinLoader::AddinLoader(IDispatch* application, RibbonHost* ribbon) : application_(application), ribbon_(ribbon) {}
 
 AddinLoader::~AddinLoader() { shutdown(); }
 
@@ -164,6 +164,7 @@ HRESULT AddinLoader::unload(const std::wstring& progId) {
     CustomArray custom;
     addin.extension->OnDisconnection(office::kUserClosed, custom.put());
     addin.extension.reset();
+    dropRibbon(addin.progId);
     for (const AddinEntry& entry : readEntries()) {
       if (sameProgId(entry.progId, progId)) writeLoadBehavior(entry, entry.loadBehavior & ~kLoadBehaviorConnected);
     }
@@ -193,6 +194,7 @@ void AddinLoader::shutdown() {
     CustomArray custom;
     addin.extension->OnDisconnection(office::kHostShutdown, custom.put());
     addin.extension.reset();
+    dropRibbon(addin.progId);
   }
   shuttingDown_ = false;
 }
@@ -247,7 +249,34 @@ HRESULT AddinLoader::connect(const AddinEntry& entry, int connectMode) {
     addin.extension->OnDisconnection(office::kHostShutdown, closing.put());
     return E_OUTOFMEMORY;
   }
+  askForRibbon(entry.progId, unknown.get());
   return S_OK;
+}
+
+void AddinLoader::askForRibbon(const std::wstring& progId, IUnknown* addin) {
+  if (!ribbon_) return;
+  ComPtr<office::IRibbonExtensibility> extensibility;
+  if (FAILED(addin->QueryInterface(office::kIidRibbonExtensibility, extensibility.putVoid())) || !extensibility)
+    return;
+  Bstr ribbonId(office::kWordRibbonId);
+  Bstr xml;
+  // A failing add-in gets no tab; Word goes on without it.
+  if (!ribbonId.get() || FAILED(extensibility->GetCustomUI(ribbonId.get(), xml.put()))) return;
+  ComPtr<IDispatch> callbacks;
+  if (FAILED(addin->QueryInterface(IID_IDispatch, callbacks.putVoid()))) return;
+  try {
+    ribbon_->addRibbon(progId, xml.str(), callbacks.get());
+  } catch (const std::bad_alloc&) {
+    // The add-in stays connected, without its tab.
+  }
+}
+
+void AddinLoader::dropRibbon(const std::wstring& progId) {
+  if (!ribbon_) return;
+  try {
+    ribbon_->removeRibbon(progId);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 void AddinLoader::notifyAddinsUpdate() {

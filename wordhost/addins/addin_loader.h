@@ -2,7 +2,9 @@
 // Loads Word add-ins the way Word does: from the per-user and the machine add-in
 // key, through IDTExtensibility2, with Word's order of calls. The host creates one
 // loader with its application object on its user-interface thread (COM initialised
-// as a single-threaded apartment) and drives it from there.
+// as a single-threaded apartment) and drives it from there. A host with a ribbon
+// passes its RibbonHost: each add-in is then asked for IRibbonExtensibility right
+// after it is connected, as ribbon-era Word asks; Word 2003 never asks.
 
 #include <windows.h>
 #include <oaidl.h>
@@ -10,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "office_interfaces.h"
 #include "win32/com.h"
+#include "win32/office_interfaces.h"
+#include "wordhost/ribbon_host.h"
 
 namespace pendrix::wordhost {
 
@@ -34,7 +37,7 @@ class ComAddin;
 
 class AddinLoader {
  public:
-  explicit AddinLoader(IDispatch* application);
+  explicit AddinLoader(IDispatch* application, RibbonHost* ribbon = nullptr);
   ~AddinLoader();
   AddinLoader(const AddinLoader&) = delete;
   AddinLoader& operator=(const AddinLoader&) = delete;
@@ -77,6 +80,9 @@ class AddinLoader {
   };
 
   HRESULT connect(const AddinEntry& entry, int connectMode);
+  // GetCustomUI with Word's ribbon id, through the vtable, and the XML to the host.
+  void askForRibbon(const std::wstring& progId, IUnknown* addin);
+  void dropRibbon(const std::wstring& progId);
   HRESULT loadEntry(const AddinEntry& entry);
   void notifyAddinsUpdate();
   void notifyStartupComplete();
@@ -85,6 +91,7 @@ class AddinLoader {
   std::vector<Connected> snapshot() const;
 
   ComPtr<IDispatch> application_;
+  RibbonHost* ribbon_;
   std::vector<Connected> connected_;
   std::vector<std::wstring> connecting_;  // add-ins inside their OnConnection
   bool startedUp_ = false;

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "win32/class_ids.h"
-#include "win32/class_ids.h"
 #include "win32/handles.h"
 
 namespace pendrix::wordhost {

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "addin/office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "resources/resource.h"
 #include "support/document_dump.h"
 #include "support/process_win32.h"

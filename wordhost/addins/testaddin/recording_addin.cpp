@@ -10,7 +10,7 @@
 #include <string>
 
 #include "class_registration.h"
-#include "office_interfaces.h"
+#include "win32/office_interfaces.h"
 #include "recording_addin_ids.h"
 #include "win32/com.h"
 #include "win32/com_object.h"
