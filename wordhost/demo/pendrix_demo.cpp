@@ -26,6 +26,7 @@
 #include "support/process_win32.h"
 #include "support/running_word.h"
 #include "support/window_picture.h"
+#include "win32/class_ids.h"
 #include "win32/com.h"
 #include "win32/late_binding.h"
 
@@ -260,17 +261,17 @@ class Player {
     return SUCCEEDED(hr) || fail("the stand-in refused the text");
   }
 
-  // The assistant's dialog of a process other than the last one, answering the
-  // assistant's questions at its start (the list separator) on the way.
+  // The assistant's dialog of a process other than the last one. While its settings
+  // have not decided the list separator and the locale's is not the semicolon, the
+  // assistant says so once Word has taken the window: that box is awaited and
+  // answered before anything is typed, as a box that came later would take the keys
+  // meant for the dialog.
   bool startAssistant(std::thread call) {
     const DWORD previous = assistantProcess_;
+    const bool questionComes = !listSeparatorDecided() && localeListSeparator() != L";";
     HWND found = nullptr;
     waitUntil(
         [&] {
-          if (const HWND box = findTopWindow({0, L"#32770", L"Info"})) {
-            std::printf("Info: %s\n", narrow(windowText(GetDlgItem(box, 0xFFFF))).c_str());
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-          }
           found = findTopWindow({0, L"#32770", L" Calvora"});
           DWORD owner = 0;
           if (found) GetWindowThreadProcessId(found, &owner);
@@ -283,8 +284,39 @@ class Player {
     GetWindowThreadProcessId(dialog_, &assistantProcess_);
     process_ = UniqueProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, assistantProcess_));
     waitUntil([&] { return IsWindowVisible(dialog_) != FALSE; });
+    if (questionComes && !answerAssistantsQuestion()) return fail("the first start asked nothing about the list separator");
     settle();
     return true;
+  }
+
+  // The registered assistant's settings file, beside its program.
+  static bool listSeparatorDecided() {
+    wchar_t command[MAX_PATH] = {};
+    LONG size = sizeof command;
+    const std::wstring key = L"CLSID\\" + std::wstring(kAssistantAppKey, kAssistantAppKey + 38) + L"\\LocalServer32";
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), command, &size) != ERROR_SUCCESS) return false;
+    std::wstring program = command;
+    if (!program.empty() && program[0] == L'"') program = program.substr(1, program.find(L'"', 1) - 1);
+    const std::wstring settings = std::filesystem::path(program).parent_path() / L"Einstellung" / L"WordZomb.ini";
+    wchar_t stored[8] = {};
+    GetPrivateProfileStringW(L"EINSTELLUNGEN", L"Strichpunkt", L"z", stored, 8, settings.c_str());
+    return stored[0] != L'\0' && stored[0] != L'z';
+  }
+
+  static std::wstring localeListSeparator() {
+    wchar_t separator[8] = {};
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
+    return separator;
+  }
+
+  bool answerAssistantsQuestion() {
+    HWND box = nullptr;
+    if (!waitUntil([&] { return (box = findTopWindow({assistantProcess_, L"#32770", L"Info"})) != nullptr; },
+                   std::chrono::seconds(30)))
+      return false;
+    std::printf("Info: %s\n", narrow(windowText(GetDlgItem(box, 0xFFFF))).c_str());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return waitUntil([&] { return !IsWindow(box); });
   }
 
   HWND control(int id) const { return GetDlgItem(dialog_, id); }
