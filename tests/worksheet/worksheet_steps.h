@@ -30,11 +30,6 @@ inline void drawOwnFrames(bool on) {
   }
 }
 
-inline HWND focusOf(HWND window) {
-  GUITHREADINFO info{sizeof info};
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 // A key to the window that has the keyboard focus in `window`'s thread, as the
 // keyboard puts it there.
 inline void pressKeyInFocus(HWND window, WPARAM key) {
