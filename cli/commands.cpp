@@ -9,6 +9,7 @@ int runEval(const Args& args, std::ostream& out, std::ostream& err);   // cmd_so
 int runSolve(const Args& args, std::ostream& out, std::ostream& err);  // cmd_solve.cpp
 int runRead(const Args& args, std::ostream& out, std::ostream& err);   // cmd_read.cpp
 int runExercise(const Args& args, std::ostream& out, std::ostream& err);  // cmd_exercise.cpp
+int runWorksheet(const Args& args, std::ostream& out, std::ostream& err);  // cmd_worksheet.cpp
 int runEq(const Args& args, std::ostream& out, std::ostream& err);       // cmd_eq.cpp
 int runOffsets(const Args& args, std::ostream& out, std::ostream& err);  // cmd_eq.cpp
 
@@ -26,6 +27,10 @@ const std::vector<Command>& commands() {
       {"eval", "[--x V] [--t V] TEXT  value, error code, the four indicators and the stop position of a term", runEval},
       {"solve", "[--settings FILE] KEYS  the solve command: display 1009, display 1031 and any message", runSolve},
       {"exercise", "FILE N [--seed S] [--settings FILE] [--again]  exercise N of an exercise file: rows, statement, displays, messages", runExercise},
+      {"worksheet",
+       "[--settings FILE] FILE [--count N] [--mode all|one|mixed] [--exercise N] [--seed S]  a worksheet of the "
+       "file's exercises: heading, each text line and EQ code, then the key",
+       runWorksheet},
       {"read", "[--settings FILE] CODE  loads an EQ field code: the code written back, then the grid", runRead},
   };
   return all;

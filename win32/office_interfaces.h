@@ -151,8 +151,10 @@ inline constexpr DISPID kDispidSelectionRange = 400;
 inline constexpr DISPID kDispidMoveLeft = 500;
 inline constexpr DISPID kDispidMoveRight = 501;
 inline constexpr DISPID kDispidEndKey = 505;
-inline constexpr DISPID kDispidTypeText = 0x1F6;
+inline constexpr DISPID kDispidTypeText = 0x1FB;
 inline constexpr DISPID kDispidTypeParagraph = 512;
+// Selection.InsertBreak(Type as a VARIANT by reference, optional).
+inline constexpr DISPID kDispidInsertBreak = 122;
 inline constexpr DISPID kDispidRangeText = 0;
 inline constexpr DISPID kDispidRangeStart = 3;
 inline constexpr DISPID kDispidRangeEnd = 4;
@@ -160,11 +162,21 @@ inline constexpr DISPID kDispidWindowSelection = 5;
 inline constexpr DISPID kDispidWindowView = 14;
 inline constexpr DISPID kDispidShowFieldCodes = 4;
 inline constexpr DISPID kDispidFontSize = 141;
+// Application.UndoRecord (Word 2010 and later) and its members; the object is dual.
+inline constexpr IID kIidUndoRecord = {
+    0xE598E358, 0x2852, 0x42D4, {0x87, 0x75, 0x16, 0x0B, 0xD9, 0x1B, 0x72, 0x44}};
+inline constexpr DISPID kDispidUndoRecord = 0x1E6;
+inline constexpr DISPID kDispidStartCustomRecord = 1;
+inline constexpr DISPID kDispidEndCustomRecord = 2;
+inline constexpr DISPID kDispidIsRecordingCustomRecord = 3;
+inline constexpr DISPID kDispidCustomRecordName = 4;
+inline constexpr DISPID kDispidCustomRecordLevel = 5;
 
 inline constexpr int kWdCharacter = 1;
 inline constexpr int kWdLine = 5;
 inline constexpr int kWdMove = 0;
 inline constexpr int kWdExtend = 1;
 inline constexpr int kWdFieldEmpty = -1;
+inline constexpr int kWdPageBreak = 7;
 
 }  // namespace pendrix::word

@@ -219,6 +219,8 @@ void DocumentModel::typeText(const std::u16string& text) {
 
 void DocumentModel::typeParagraph() { typeText(std::u16string(1, kParagraphMark)); }
 
+void DocumentModel::insertPageBreak() { typeText(std::u16string(1, kPageBreak)); }
+
 float DocumentModel::fontSize() const {
   if (selection_.collapsed()) return sizeAt(selection_.active);
   const float first = story_[selection_.start()].size;
@@ -281,6 +283,13 @@ std::string DocumentModel::dumpJson() const {
            ",\"end\":" + std::to_string(f.end) + ",\"code\":";
     appendJsonString(out, text(f.codeStart(), f.codeEnd()));
     out += "}";
+  }
+  out += "],\"pageBreaks\":[";
+  bool firstBreak = true;
+  for (size_t i = 0; i < story_.size(); ++i) {
+    if (story_[i].ch != kPageBreak) continue;
+    out += (firstBreak ? "" : ",") + std::to_string(i);
+    firstBreak = false;
   }
   out += "]}";
   return out;

@@ -13,6 +13,8 @@ namespace pendrix::wordhost {
 inline constexpr char16_t kParagraphMark = u'\r';
 inline constexpr char16_t kFieldBegin = 0x13;
 inline constexpr char16_t kFieldEnd = 0x15;
+// A manual page break, as Word keeps it in the story.
+inline constexpr char16_t kPageBreak = 0x0C;
 inline constexpr float kDefaultSize = 12.0f;
 // Word answers a mixed selection's size with this value.
 inline constexpr float kMixedSize = 9999999.0f;
@@ -78,6 +80,9 @@ class DocumentModel {
   int endKey(MoveUnit unit, bool extend);
   void typeParagraph();
   void typeText(const std::u16string& text);
+  // Selection.InsertBreak(wdPageBreak): the break replaces the selection, which
+  // stands behind it.
+  void insertPageBreak();
 
   // The size of the selection: one size when all characters agree, kMixedSize when
   // not; collapsed, the size that typing would get.

@@ -15,6 +15,7 @@
 #include "win32/com.h"
 #include "wordhost/command_bar_model.h"
 #include "wordhost/document_model.h"
+#include "wordhost/undo_record.h"
 
 namespace pendrix::wordhost {
 
@@ -74,6 +75,7 @@ struct HostState {
   explicit HostState(std::u16string barsFile = {}) : bars(std::move(barsFile)) {}
 
   DocumentModel document;
+  CustomUndoState undo;
   CommandBarModel bars;
   HostUi ui = HostUi::MenusAndToolbars;
   std::vector<AddinRibbon> ribbons;  // in the order the add-ins were connected

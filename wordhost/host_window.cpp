@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "wordhost/events.h"
 #include "wordhost/ribbon.h"
@@ -27,6 +28,11 @@ constexpr COLORREF kTextColor = RGB(0, 0, 0);
 constexpr COLORREF kHiddenCodeColor = RGB(128, 128, 128);
 constexpr COLORREF kBraceColor = RGB(0, 0, 192);
 constexpr UINT_PTR kCloseRetryTimer = 1;
+// Automation calls come in bursts (a worksheet makes a thousand in a row), and each
+// drawing of the whole story costs more than a call: the window is drawn once the
+// calls pause for this long.
+constexpr UINT_PTR kRedrawTimer = 2;
+constexpr UINT kRedrawPauseMs = 40;
 
 template <typename T>
 T* windowOwner(HWND window, UINT message, LPARAM lParam) {
@@ -36,6 +42,25 @@ T* windowOwner(HWND window, UINT message, LPARAM lParam) {
     return owner;
   }
   return reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+bool endsLine(char16_t c) { return c == kParagraphMark || c == kPageBreak; }
+
+// As Word's draft view shows a manual page break: a dotted rule to the right edge
+// with the word in its middle.
+void drawPageBreak(HDC dc, int left, int middle) {
+  RECT client{};
+  GetClipBox(dc, &client);
+  const int right = std::max<int>(client.right, left + 200) - kMargin;
+  const SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  static constexpr wchar_t kLabel[] = L"Seitenumbruch";
+  SIZE label{};
+  GetTextExtentPoint32W(dc, kLabel, static_cast<int>(std::size(kLabel) - 1), &label);
+  const int labelLeft = left + (right - left - label.cx) / 2;
+  for (int x = left; x < right; x += 3)
+    if (x < labelLeft - 4 || x > labelLeft + label.cx + 4) SetPixel(dc, x, middle, kHiddenCodeColor);
+  SetTextColor(dc, kHiddenCodeColor);
+  TextOutW(dc, labelLeft, middle - label.cy / 2, kLabel, static_cast<int>(std::size(kLabel) - 1));
 }
 
 struct Glyph {
@@ -94,6 +119,10 @@ bool HostWindow::create(int show) {
 }
 
 void HostWindow::refresh() {
+  if (!main_ || !SetTimer(main_, kRedrawTimer, kRedrawPauseMs, nullptr)) redraw();
+}
+
+void HostWindow::redraw() {
   if (main_) InvalidateRect(main_, nullptr, TRUE);
   if (document_) InvalidateRect(document_, nullptr, TRUE);
 }
@@ -143,6 +172,10 @@ LRESULT HostWindow::onMain(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       DestroyWindow(window);
       return 0;
     case WM_TIMER:
+      if (wParam == kRedrawTimer) {
+        KillTimer(window, kRedrawTimer);
+        redraw();
+      }
       if (wParam == kCloseRetryTimer) {
         KillTimer(window, kCloseRetryTimer);
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -477,7 +510,7 @@ void HostWindow::paintDocument(HDC dc) {
       depth += ch == kFieldBegin ? 1 : -1;
       // Without field codes a field shows its code in grey as its result.
       glyphs.push_back({i, codes ? (ch == kFieldBegin ? L'{' : L'}') : L'\0', story[i].size, kBraceColor});
-    } else if (ch == kParagraphMark) {
+    } else if (ch == kParagraphMark || ch == kPageBreak) {
       glyphs.push_back({i, L'\0', story[i].size, kTextColor});
     } else {
       glyphs.push_back({i, static_cast<wchar_t>(ch), story[i].size, depth > 0 && !codes ? kHiddenCodeColor : kTextColor});
@@ -493,7 +526,7 @@ void HostWindow::paintDocument(HDC dc) {
   size_t lineStart = 0;
   while (lineStart <= glyphs.size()) {
     size_t lineEnd = lineStart;
-    while (lineEnd < glyphs.size() && story[glyphs[lineEnd].position].ch != kParagraphMark) ++lineEnd;
+    while (lineEnd < glyphs.size() && !endsLine(story[glyphs[lineEnd].position].ch)) ++lineEnd;
     const size_t stop = std::min(lineEnd + 1, glyphs.size());  // the mark belongs to its line
     // Measure first: the line's baseline lies below its tallest character.
     TEXTMETRICW metrics{};
@@ -525,12 +558,14 @@ void HostWindow::paintDocument(HDC dc) {
       int caretX = -1;
       for (size_t b = boxes_.size() - (stop - lineStart); b < boxes_.size(); ++b) {
         if (boxes_[b].position == selection.active) caretX = boxes_[b].rect.left;
-        if (boxes_[b].position + 1 == selection.active && story[boxes_[b].position].ch != kParagraphMark)
+        if (boxes_[b].position + 1 == selection.active && !endsLine(story[boxes_[b].position].ch))
           caretX = boxes_[b].rect.right;
       }
       if (stop == lineStart && selection.active == story.size()) caretX = kMargin;
       if (caretX >= 0) PatBlt(dc, caretX, top, 1, ascent + descent, DSTINVERT);
     }
+    if (lineEnd < glyphs.size() && story[glyphs[lineEnd].position].ch == kPageBreak)
+      drawPageBreak(dc, x, top + (ascent + descent) / 2);
     top += ascent + descent + 2;
     if (lineEnd >= glyphs.size()) break;
     lineStart = lineEnd + 1;
@@ -558,7 +593,7 @@ size_t HostWindow::positionAt(POINT point) const {
     lineLast = &box;
   }
   if (!lineLast) return length;
-  const bool isMark = state_->document.story()[std::min(lineLast->position, length - 1)].ch == kParagraphMark;
+  const bool isMark = endsLine(state_->document.story()[std::min(lineLast->position, length - 1)].ch);
   return std::min(isMark ? lineLast->position : lineLast->position + 1, length);
 }
 

@@ -47,6 +47,7 @@ class HostWindow {
   bool create(int show);
   HWND mainWindow() const { return main_; }
   HWND documentWindow() const { return document_; }
+  // The windows are drawn anew once changes pause (see kRedrawPauseMs).
   void refresh();
   // Where the last paint drew a story position, in document window coordinates.
   std::optional<RECT> boxOf(size_t position) const;
@@ -56,6 +57,7 @@ class HostWindow {
   std::function<void()> onClose;
 
  private:
+  void redraw();
   struct Box {
     size_t position;
     RECT rect;

@@ -10,6 +10,7 @@
 #include "wordhost/events.h"
 #include "wordhost/ribbon.h"
 #include "wordhost/text_util.h"
+#include "wordhost/undo_record.h"
 
 namespace pendrix::wordhost {
 namespace {
@@ -254,6 +255,14 @@ class SelectionObject final : public DispatchObject {
     state().document.typeText(text);
     return S_OK;
   }
+  // Only the page break (wdPageBreak, also Word's default) is kept.
+  HRESULT insertBreak(Invocation& call) {
+    long type = 0;
+    PENDRIX_RETURN_IF_FAILED(call.intArg(0, type, word::kWdPageBreak));
+    if (type != word::kWdPageBreak) return E_NOTIMPL;
+    state().document.insertPageBreak();
+    return S_OK;
+  }
   HRESULT startMember(Invocation& call) { return call.returnInt(static_cast<long>(state().document.selection().start())); }
   HRESULT endMember(Invocation& call) { return call.returnInt(static_cast<long>(state().document.selection().end())); }
   HRESULT text(Invocation& call) {
@@ -273,6 +282,7 @@ class SelectionObject final : public DispatchObject {
         {L"EndKey", word::kDispidEndKey, kMethod, L"Unit,Extend", WORDHOST_BIND(SelectionObject, endKey)},
         {L"TypeParagraph", word::kDispidTypeParagraph, kMethod, L"", WORDHOST_BIND(SelectionObject, typeParagraph)},
         {L"TypeText", word::kDispidTypeText, kMethod, L"Text", WORDHOST_BIND(SelectionObject, typeText)},
+        {L"InsertBreak", word::kDispidInsertBreak, kMethod, L"Type", WORDHOST_BIND(SelectionObject, insertBreak)},
         {L"Start", word::kDispidSelectionStart, kGet, L"", WORDHOST_BIND(SelectionObject, startMember)},
         {L"End", word::kDispidSelectionEnd, kGet, L"", WORDHOST_BIND(SelectionObject, endMember)},
         {L"Text", word::kDispidSelectionText, kGet, L"", WORDHOST_BIND(SelectionObject, text)},
@@ -358,6 +368,7 @@ class ApplicationObject final : public DispatchObject {
     return call.returnDispatch(makeComObject<WindowObject>(sharedState()).detach());
   }
   HRESULT selection(Invocation& call) { return call.returnDispatch(createSelection(sharedState()).detach()); }
+  HRESULT undoRecord(Invocation& call) { return call.returnDispatch(createUndoRecord(sharedState()).detach()); }
   HRESULT name(Invocation& call) { return call.returnString(kApplicationName); }
   HRESULT version(Invocation& call) { return call.returnString(state().version()); }
   HRESULT commandBars(Invocation& call) { return call.returnDispatch(createCommandBars(sharedState()).detach()); }
@@ -431,6 +442,7 @@ class ApplicationObject final : public DispatchObject {
   // A new, empty document for the next test; wrappers of old fields report them deleted.
   HRESULT clearDocument(Invocation& call) {
     state().document = DocumentModel();
+    state().undo = CustomUndoState();
     return S_OK;
   }
   HRESULT failMember(Invocation& call) {
@@ -485,6 +497,7 @@ class ApplicationObject final : public DispatchObject {
         {L"ActiveDocument", word::kDispidActiveDocument, kGet, L"", WORDHOST_BIND(ApplicationObject, activeDocument)},
         {L"ActiveWindow", word::kDispidActiveWindow, kGet, L"", WORDHOST_BIND(ApplicationObject, activeWindow)},
         {L"Selection", word::kDispidSelection, kGet, L"", WORDHOST_BIND(ApplicationObject, selection)},
+        {L"UndoRecord", word::kDispidUndoRecord, kGet, L"", WORDHOST_BIND(ApplicationObject, undoRecord)},
         {L"Name", kDispidName, kGet, L"", WORDHOST_BIND(ApplicationObject, name)},
         {L"Version", kDispidVersion, kGet, L"", WORDHOST_BIND(ApplicationObject, version)},
         {L"CommandBars", kDispidCommandBars, kGet, L"", WORDHOST_BIND(ApplicationObject, commandBars)},
@@ -588,6 +601,7 @@ std::string documentDump(HostState& state) {
   std::string out = state.document.dumpJson();
   if (out.empty() || out.back() != '}') return out;
   out.pop_back();
+  out += undoRecordsJson(state.undo);
   out += ",\"commandBars\":[";
   bool firstBar = true;
   for (const BarData& bar : state.bars.bars()) {

@@ -9,6 +9,7 @@
 
 #include "dialog/dialog_controls.h"
 #include "dialog/small_dialogs_win32.h"
+#include "dialog/worksheet_dialog_win32.h"
 #include "exercises/vary_digits.h"
 #include "formula/eq_reader.h"
 #include "formula/eq_writer.h"
@@ -115,6 +116,7 @@ const CPendrixDlg::Command CPendrixDlg::kCommands[] = {
     {IDC_INSERT_SOLUTION, &CPendrixDlg::onInsertSolution},
     {IDC_EXERCISE_FILE, &CPendrixDlg::onExerciseFileMenu},
     {IDC_EXERCISE_TYPE, &CPendrixDlg::onExerciseType},
+    {IDM_WORKSHEET, &CPendrixDlg::onWorksheet},
 };
 
 CPendrixDlg::CPendrixDlg(HINSTANCE instance, Settings& settings, std::u16string installDirectory)
@@ -585,6 +587,7 @@ void CPendrixDlg::onChooseFile(int index) {
     SetMenuItemBitmaps(popup, id, MF_BYCOMMAND, exercisePicture(0), nullptr);
     menu.addItem(id, titles[j], exercisePicture(1 + std::min<size_t>(j, IDB_MENU_EXERCISE_MORE - IDB_MENU_EXERCISE_FIRST)));
   }
+  menu.addItem(IDM_WORKSHEET, kWorksheetItem, nullptr);
   activeMenu_ = &menu;
   menu.show(hwnd_, GetDlgItem(hwnd_, IDC_EXERCISE_FILE));
   activeMenu_ = nullptr;
@@ -595,6 +598,12 @@ void CPendrixDlg::onChooseExercise(int number) {
   const WaitCursor wait;  // the exercise is drawn and checked
   menus_.chooseExercise(number);
   keyInput_.clearAndFocus();
+}
+
+void CPendrixDlg::onWorksheet() {
+  ensureExerciseMenus();
+  report(runWorksheetCommand({instance_, hwnd_, settings_, *exerciseStore_, menus_, random_, word_, notifier_}));
+  SetFocus(keyInput_.window());
 }
 
 HBITMAP CPendrixDlg::exercisePicture(size_t index) const {

@@ -123,6 +123,7 @@ class CPendrixDlg final : public AutomationSession, private ExerciseView {
   void onChooseFile(int index);
   void onExerciseType() { onChooseFile(-1); }
   void onChooseExercise(int number);
+  void onWorksheet();
   HBITMAP exercisePicture(size_t index) const;
   void onInsertFormula();
   void onInsertTextLine();

@@ -7,6 +7,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_PENDRIX_DIALOG 102
 #define IDD_ROOT_DEGREE 131
+#define IDD_WORKSHEET 104
 
 // Controls of the main dialog
 #define IDC_CANCEL 2  // the system's IDCANCEL: Escape and the close box arrive as it
@@ -45,6 +46,16 @@
 // Controls of the root-degree dialog
 #define IDC_ROOT_DEGREE 1001
 #define IDC_ROOT_DEGREE_PROMPT 1002  // the question, or the hint for a refused degree
+
+// Controls of the worksheet dialog
+#define IDC_WORKSHEET_IN_ORDER 1101
+#define IDC_WORKSHEET_CHOSEN 1102
+#define IDC_WORKSHEET_MIXED 1103
+#define IDC_WORKSHEET_COUNT 1104
+#define IDC_WORKSHEET_COUNT_SPIN 1105
+#define IDC_WORKSHEET_EMPTY_LINES 1106
+#define IDC_WORKSHEET_EMPTY_LINES_SPIN 1107
+#define IDC_WORKSHEET_SOLUTIONS 1108
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -94,6 +105,7 @@
 #define IDM_EXERCISE_LAST 40090
 #define IDM_EXERCISE_PLACEHOLDER 40091
 #define IDM_UNUSED_PLACEHOLDER 40092
+#define IDM_WORKSHEET 40093  // "Arbeitsblatt …", the last item of the exercise popup
 #define IDM_AREA_NAME_FIRST 40101
 #define IDM_EXERCISE_NAME_FIRST 40121
 // Popup positions in menu 130

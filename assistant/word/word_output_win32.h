@@ -83,6 +83,8 @@ class WordOutput {
   bool hasApplication() const { return !application_.empty(); }
   bool hasDocument() const { return !document_.empty(); }
   bool hasField() const { return !field_.empty(); }
+  // The session's application, for writers built on the commands below.
+  const WordHolder& application() const { return application_; }
 
   // Field.Code (0) then Range.Text (0); empty without a field. A failure leaves
   // `code` empty and says what Word answered.

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -355,7 +356,7 @@ std::wstring menuText(HMENU menu, UINT item, UINT flags) {
   return text;
 }
 
-TEST(ExerciseMenu, HasTheTwoUsedPopupsWithTheirPlaceholdersAndTheUnusedOnes) {
+TEST(ExerciseMenu, HasTheTwoUsedPopupsWithTheirPlaceholdersTheWorksheetItemAndTheUnusedOnes) {
   const HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_EXERCISE_MENU));
   ASSERT_TRUE(menu);
   ASSERT_EQ(GetMenuItemCount(menu), 5);
@@ -370,9 +371,19 @@ TEST(ExerciseMenu, HasTheTwoUsedPopupsWithTheirPlaceholdersAndTheUnusedOnes) {
     SCOPED_TRACE(popup.position);
     const HMENU sub = GetSubMenu(menu, popup.position);
     ASSERT_TRUE(sub);
-    ASSERT_EQ(GetMenuItemCount(sub), 1);
+    // The exercises go in before the placeholder; after it come a separator and the
+    // worksheet's item.
+    const bool exercises = popup.position == IDM_POPUP_EXERCISES;
+    ASSERT_EQ(GetMenuItemCount(sub), exercises ? 3 : 1);
     EXPECT_EQ(GetMenuItemID(sub, 0), popup.placeholder);
     EXPECT_EQ(menuText(sub, 0, MF_BYPOSITION), L"");
+    if (!exercises) continue;
+    MENUITEMINFOW separator{sizeof separator, MIIM_FTYPE};
+    ASSERT_TRUE(GetMenuItemInfoW(sub, 1, TRUE, &separator));
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+    EXPECT_EQ(GetMenuItemID(sub, 2), static_cast<UINT>(IDM_WORKSHEET));
+    EXPECT_EQ(menuText(sub, 2, MF_BYPOSITION), L"Arbeitsblatt \u2026");
+    EXPECT_FALSE(IDM_WORKSHEET >= IDM_EXERCISE_FIRST && IDM_WORKSHEET <= IDM_EXERCISE_LAST);
   }
   // The unused popups' commands must not fall into the handled ranges.
   for (int position = 2; position < 5; ++position) {
@@ -443,6 +454,67 @@ TEST(SmallDialogs, RootDegreePromptHasNoCaptionAndItsThreeControls) {
                                 {IDCANCEL, L"Button", L"Abbrechen", 33, 57, 46, 14},
                                 {IDC_ROOT_DEGREE_PROMPT, L"Static", L"Geben Sie den Wurzelexponent \noder ein Leerzeichen ein.", 5, 10, 103, 24}});
   EXPECT_EQ(GetDlgCtrlID(GetNextDlgTabItem(dialog.get(), nullptr, FALSE)), IDC_ROOT_DEGREE);
+}
+
+// "Arbeitsblatt": which exercises, how many, the key, the empty lines; every control
+// reached by Tab or by its own Alt key.
+TEST(SmallDialogs, WorksheetDialogAsksItsFourChoicesAndEveryControlHasAKey) {
+  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&classes);
+  TestDialog dialog(IDD_WORKSHEET);
+  ASSERT_TRUE(dialog.get());
+  EXPECT_EQ(textOf(dialog.get()), L"Arbeitsblatt");
+  EXPECT_NE(GetWindowLongW(dialog.get(), GWL_STYLE) & WS_SYSMENU, 0u);
+  const struct {
+    int id;
+    const wchar_t* className;
+    const wchar_t* caption;
+  } rows[] = {
+      {-1, L"Button", L"Welche Aufgaben"},
+      {IDC_WORKSHEET_IN_ORDER, L"Button", L"&alle Aufgaben des Bereichs der Reihe nach"},
+      {IDC_WORKSHEET_CHOSEN, L"Button", L"nur die &gewählte Aufgabe"},
+      {IDC_WORKSHEET_MIXED, L"Button", L"ge&mischt"},
+      {-1, L"Static", L"A&nzahl der Aufgaben (1 bis 40):"},
+      {IDC_WORKSHEET_COUNT, L"Edit", nullptr},
+      {IDC_WORKSHEET_COUNT_SPIN, UPDOWN_CLASSW, nullptr},
+      {-1, L"Static", L"Leer&zeilen zum Rechnen (0 bis 10):"},
+      {IDC_WORKSHEET_EMPTY_LINES, L"Edit", nullptr},
+      {IDC_WORKSHEET_EMPTY_LINES_SPIN, UPDOWN_CLASSW, nullptr},
+      {IDC_WORKSHEET_SOLUTIONS, L"Button", L"&Lösungen auf einer neuen Seite"},
+      {IDOK, L"Button", L"OK"},
+      {IDCANCEL, L"Button", L"Abbrechen"},
+  };
+  const std::vector<HWND> children = childrenInOrder(dialog.get());
+  ASSERT_EQ(children.size(), std::size(rows));
+  std::wstring mnemonics;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(GetDlgCtrlID(children[i]), rows[i].id);
+    EXPECT_EQ(_wcsicmp(classOf(children[i]).c_str(), rows[i].className), 0) << classOf(children[i]);
+    if (!rows[i].caption) continue;
+    EXPECT_EQ(textOf(children[i]), rows[i].caption);
+    const std::wstring caption = rows[i].caption;
+    if (const size_t amp = caption.find(L'&'); amp != std::wstring::npos) mnemonics += towlower(caption[amp + 1]);
+  }
+  std::wstring unique = mnemonics;
+  std::sort(unique.begin(), unique.end());
+  EXPECT_EQ(std::unique(unique.begin(), unique.end()), unique.end()) << "an Alt key for two controls: " << mnemonics;
+  // The buddies keep their up-down arrows; Tab goes round the choices and the buttons.
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(dialog.item(IDC_WORKSHEET_COUNT_SPIN), UDM_GETBUDDY, 0, 0)),
+            dialog.item(IDC_WORKSHEET_COUNT));
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(dialog.item(IDC_WORKSHEET_EMPTY_LINES_SPIN), UDM_GETBUDDY, 0, 0)),
+            dialog.item(IDC_WORKSHEET_EMPTY_LINES));
+  std::vector<int> tabOrder;
+  HWND at = nullptr;
+  for (int n = 0; n < 8; ++n) {
+    at = GetNextDlgTabItem(dialog.get(), at, FALSE);
+    tabOrder.push_back(GetDlgCtrlID(at));
+  }
+  EXPECT_EQ(tabOrder, (std::vector<int>{IDC_WORKSHEET_IN_ORDER, IDC_WORKSHEET_COUNT, IDC_WORKSHEET_EMPTY_LINES,
+                                        IDC_WORKSHEET_SOLUTIONS, IDOK, IDCANCEL, IDC_WORKSHEET_IN_ORDER,
+                                        IDC_WORKSHEET_COUNT}));
+  EXPECT_NE(GetWindowLongW(dialog.item(IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON, 0u);
+  EXPECT_NE(GetWindowLongW(dialog.item(IDC_WORKSHEET_COUNT), GWL_STYLE) & ES_NUMBER, 0u);
 }
 
 TEST(SmallDialogs, AboutBoxShowsTheIconVersionAndOk) {

@@ -278,6 +278,39 @@ TEST_F(HostObjects, ShowFieldCodesMakesEveryCodeCharacterAStep) {
             DISP_E_TYPEMISMATCH);
 }
 
+// Word 2010's custom undo records: one record however deep they nest, its name the
+// outermost's cut to 64 characters; an end without a start does nothing.
+TEST_F(HostObjects, UndoRecordsNestAsOneAndThePageBreakIsACharacter) {
+  ComPtr<IDispatch> undo = get(app.get(), w::kDispidUndoRecord);
+  ASSERT_TRUE(undo);
+  ComPtr<IDispatch> dual;
+  EXPECT_EQ(undo->QueryInterface(w::kIidUndoRecord, dual.putVoid()), S_OK);
+  EXPECT_EQ(invoke(undo.get(), w::kDispidEndCustomRecord, DISPATCH_METHOD).hr, S_OK);
+  const std::wstring longName(70, L'A');
+  ASSERT_EQ(invoke(undo.get(), w::kDispidStartCustomRecord, DISPATCH_METHOD, argList(str(longName.c_str()))).hr, S_OK);
+  ASSERT_EQ(invoke(get(app.get(), L"UndoRecord").get(), L"StartCustomRecord", DISPATCH_METHOD, argList(str(L"innen"))).hr, S_OK);
+  EXPECT_EQ(invoke(undo.get(), w::kDispidCustomRecordLevel, DISPATCH_PROPERTYGET).value.get()->lVal, 2);
+  EXPECT_EQ(text(invoke(undo.get(), w::kDispidCustomRecordName, DISPATCH_PROPERTYGET)), std::wstring(64, L'A'));
+  invoke(undo.get(), w::kDispidEndCustomRecord, DISPATCH_METHOD);
+  EXPECT_EQ(invoke(undo.get(), w::kDispidIsRecordingCustomRecord, DISPATCH_PROPERTYGET).value.get()->boolVal, VARIANT_TRUE);
+  invoke(undo.get(), w::kDispidEndCustomRecord, DISPATCH_METHOD);
+  EXPECT_EQ(invoke(undo.get(), w::kDispidIsRecordingCustomRecord, DISPATCH_PROPERTYGET).value.get()->boolVal, VARIANT_FALSE);
+  EXPECT_EQ(state->undo.finished, std::vector<std::u16string>{std::u16string(64, u'A')});
+
+  // Selection.InsertBreak by DISPID with the type by reference, or by name without it.
+  type(L"Aufgaben");
+  short pageBreak = w::kWdPageBreak;
+  EXPECT_EQ(invoke(selection().get(), w::kDispidInsertBreak, DISPATCH_METHOD, argList(byRefI2(&pageBreak))).hr, S_OK);
+  EXPECT_EQ(invoke(selection().get(), L"InsertBreak", DISPATCH_METHOD).hr, S_OK);
+  short sectionBreak = 2;
+  EXPECT_EQ(invoke(selection().get(), w::kDispidInsertBreak, DISPATCH_METHOD, argList(byRefI2(&sectionBreak))).hr, E_NOTIMPL);
+  EXPECT_EQ(invoke(selection().get(), w::kDispidTypeText, DISPATCH_METHOD, argList(str(L"Lösungen"))).hr, S_OK);
+  EXPECT_EQ(story(), u"Aufgaben\f\fLösungen");
+  const std::string dump = documentDump(*state);
+  EXPECT_NE(dump.find("\"pageBreaks\":[8,9]"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("\"undoRecords\":{\"level\":0,\"finished\":[\"AAAA"), std::string::npos) << dump;
+}
+
 TEST_F(HostObjects, InjectedFaultsHitTheMemberOnEveryObjectUntilCleared) {
   type(L"abc");
   ComPtr<IDispatch> font = get(selection().get(), w::kDispidSelectionFont);

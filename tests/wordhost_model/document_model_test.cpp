@@ -247,5 +247,22 @@ TEST(DocumentModelDoubleClick, SelectsTheFieldOrTheWord) {
   EXPECT_NE(dump.find("\"code\":\" EQ x \""), std::string::npos) << dump;
 }
 
+// A page break is a character of the story, as Word keeps it; the dump lists where
+// each one stands.
+TEST(DocumentModelPageBreak, IsACharacterOfTheStoryAndListedInTheDump) {
+  DocumentModel doc = documentWith(u"Aufgaben");
+  EXPECT_NE(doc.dumpJson().find("\"pageBreaks\":[]"), std::string::npos);
+  doc.insertPageBreak();
+  doc.typeText(u"L\u00F6sungen");
+  doc.typeParagraph();
+  EXPECT_EQ(doc.text(0, doc.length()), u"Aufgaben\fL\u00F6sungen\r");
+  EXPECT_EQ(doc.selection().start(), doc.length());
+  doc.setSelection(2, 8);
+  doc.insertPageBreak();  // over a selection, as typing would
+  EXPECT_EQ(doc.text(0, 4), u"Au\f\f");
+  const std::string dump = doc.dumpJson();
+  EXPECT_NE(dump.find("\"pageBreaks\":[2,3]"), std::string::npos) << dump;
+}
+
 }  // namespace
 }  // namespace pendrix::wordhost

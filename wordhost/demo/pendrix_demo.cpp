@@ -53,9 +53,13 @@ enum class Act {
   Dump,              // the document's dump into file `text`
   ExpectField,       // a field code of the dump holds `text`
   ExpectText,        // the document's text holds `text`
+  NewDocument,       // the stand-in starts a new, empty document
+  Worksheet,         // area `number`, then "Arbeitsblatt …" by keys (picture "menue-arbeitsblatt"),
+                     // `count` exercises typed into its dialog (picture), OK; waits for the sheet
 };
 
-enum class Shot { None, Word, Assistant, Both };
+// Word: the bar and the document's first lines; Document: Word's whole window.
+enum class Shot { None, Word, Assistant, Both, Document };
 
 struct Step {
   Act act;
@@ -122,6 +126,10 @@ const Step kGuide[] = {
     {Act::DoubleClickField, nullptr, 1, L"feld-bearbeiten", Shot::Both},
     {Act::Ok, nullptr, 0, L"word-dokument", Shot::Word},
     {Act::Dump, L"guide-dump.json"},
+    {Act::NewDocument},
+    {Act::ClickControl, L"ZombTerm"},
+    {Act::Worksheet, nullptr, 4, L"arbeitsblatt", Shot::None, 10},
+    {Act::Cancel, nullptr, 0, L"arbeitsblatt-word", Shot::Document},
 };
 
 struct Scenario {
@@ -188,6 +196,8 @@ class Player {
       case Act::Dump: return writeDump(step.text);
       case Act::ExpectField: return expect(fieldCodes(dump()), step.text, "field codes");
       case Act::ExpectText: return expect(documentText(dump()), step.text, "document text");
+      case Act::NewDocument: return newDocument();
+      case Act::Worksheet: return worksheet(step);
     }
     return false;
   }
@@ -237,6 +247,12 @@ class Player {
     if (FAILED(invokeByName(word_.get(), member, DISPATCH_METHOD, nullptr, 0, &result))) return -1;
     if (FAILED(VariantChangeType(result.get(), result.get(), 0, VT_I4))) return -1;
     return result.get()->lVal;
+  }
+
+  bool newDocument() {
+    Variant ignored;
+    return SUCCEEDED(invokeByName(word_.get(), L"ClearDocument", DISPATCH_METHOD, nullptr, 0, &ignored)) ||
+           fail("the stand-in kept its document");
   }
 
   bool insertText(const wchar_t* text) {
@@ -354,6 +370,58 @@ class Player {
     return true;
   }
 
+  // Keys to whatever has the focus in the assistant's thread.
+  void keyToFocus(int virtualKey) const {
+    GUITHREADINFO thread{sizeof thread};
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog_, nullptr), &thread);
+    pressKey(thread.hwndFocus ? thread.hwndFocus : dialog_, virtualKey);
+  }
+  void charactersToFocus(const std::wstring& text) const {
+    GUITHREADINFO thread{sizeof thread};
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog_, nullptr), &thread);
+    for (const wchar_t c : text) PostMessageW(thread.hwndFocus ? thread.hwndFocus : dialog_, WM_CHAR, c, 1);
+  }
+
+  // The area's popup, its last item "Arbeitsblatt …", the dialog filled by keys, OK;
+  // Word's window is made tall enough for the whole sheet.
+  bool worksheet(const Step& step) {
+    PostMessageW(control(IDC_EXERCISE_FILE), BM_CLICK, 0, 0);
+    HWND areas = nullptr;
+    if (!waitUntil([&] { return (areas = popup()) != nullptr; })) return fail("no area menu");
+    for (int i = 0; i <= step.number; ++i) pressKey(areas, VK_DOWN);
+    pressKey(areas, VK_RETURN);
+    HWND exercises = nullptr;
+    if (!waitUntil([&] { return (exercises = popup()) != nullptr && exercises != areas; })) return fail("no exercise menu");
+    pressKey(exercises, VK_UP);
+    Sleep(400);
+    save(L"menue-arbeitsblatt", saveWindowsPicture({dialog_, exercises}, path(L"menue-arbeitsblatt")));
+    pressKey(exercises, VK_RETURN);
+    HWND sheet = nullptr;
+    if (!waitUntil([&] { return (sheet = findTopWindow({assistantProcess_, L"#32770", L"Arbeitsblatt"})) != nullptr; }))
+      return fail("no worksheet dialog");
+    const HWND count = GetDlgItem(sheet, IDC_WORKSHEET_COUNT);
+    GUITHREADINFO thread{sizeof thread};
+    const auto focusIs = [&](HWND window) {
+      return GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &thread) && thread.hwndFocus == window;
+    };
+    waitUntil([&] { return focusIs(GetDlgItem(sheet, IDC_WORKSHEET_IN_ORDER)); });
+    keyToFocus(VK_TAB);
+    if (!waitUntil([&] { return focusIs(count); })) return fail("Tab did not reach the number of exercises");
+    charactersToFocus(std::to_wstring(step.count));
+    if (!waitUntil([&] { return windowText(count) == std::to_wstring(step.count); })) return fail("the number was not typed");
+    Sleep(400);
+    save(step.picture, saveWindowPicture(sheet, path(step.picture)));
+    RECT screen{};
+    GetWindowRect(GetDesktopWindow(), &screen);
+    SetWindowPos(wordWindow_, nullptr, 0, 0, 1000, screen.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    keyToFocus(VK_RETURN);
+    if (!waitUntil([&] { return dump().find("\"finished\":[\"Arbeitsblatt\"") != std::string::npos; },
+                   std::chrono::seconds(60)))
+      return fail("the worksheet did not reach the document");
+    settle();
+    return true;
+  }
+
   bool comboOpen(const Step& step) {
     const HWND combo = control(step.number);
     SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, TRUE, 0, SMTO_NORMAL, 5000, nullptr);
@@ -457,6 +525,7 @@ class Player {
       case Shot::Word: save(name, saveScreenRegion(wordTop(), path(name))); break;
       case Shot::Assistant: save(name, saveWindowPicture(assistant, path(name))); break;
       case Shot::Both: save(name, saveWindowsPicture({wordWindow_, assistant}, path(name))); break;
+      case Shot::Document: save(name, saveWindowPicture(wordWindow_, path(name))); break;
       case Shot::None: break;
     }
   }
