@@ -248,9 +248,8 @@ void HostWindow::barRow(std::vector<BandItem>& items, int top) const {
       std::wstring caption = wideOf(button.caption);
       if (caption.empty()) caption = L"#" + std::to_wstring(button.faceId);
       const int width = std::max(24, 16 + textWidth(caption));
-      BandItem item{BandItem::Kind::BarButton, RECT{x, top + 3, x + width, top + kBarRowHeight - 3}, caption, caption};
-      item.barId = bar.id;
-      item.buttonId = button.id;
+      BandItem item{BandItem::Kind::BarButton, RECT{x, top + 3, x + width, top + kBarRowHeight - 3}, caption, caption,
+                    bar.id, button.id, {}};
       items.push_back(std::move(item));
       x += width + 4;
     }
