@@ -213,26 +213,32 @@ std::u16string stripTrailingBlanks(std::u16string text) {
 class FileBytes {
  public:
   virtual ~FileBytes() = default;
-  // Nothing when the file is missing or cannot be read.
-  virtual std::optional<std::string> read(const std::u16string& file) = 0;
+  // The file's bytes, valid until the next call; null when the file is missing or
+  // cannot be read.
+  virtual const std::string* read(const std::u16string& file) = 0;
   virtual bool exists(const std::u16string& file) = 0;
   virtual bool replace(const std::u16string& file, const std::string& bytes) = 0;
 };
 
 class FileSystemBytes final : public FileBytes {
  public:
-  std::optional<std::string> read(const std::u16string& file) override { return readBytes(file); }
+  const std::string* read(const std::u16string& file) override {
+    last_ = readBytes(file);
+    return last_ ? &*last_ : nullptr;
+  }
   bool exists(const std::u16string& file) override { return somethingAt(file); }
   bool replace(const std::u16string& file, const std::string& bytes) override { return replaceBytes(file, bytes); }
+
+ private:
+  std::optional<std::string> last_;
 };
 
 class MemoryBytes final : public FileBytes {
  public:
   explicit MemoryBytes(std::unordered_map<std::u16string, std::string>& files) : files_(files) {}
-  std::optional<std::string> read(const std::u16string& file) override {
+  const std::string* read(const std::u16string& file) override {
     const auto found = files_.find(file);
-    if (found == files_.end()) return std::nullopt;
-    return found->second;
+    return found == files_.end() ? nullptr : &found->second;
   }
   bool exists(const std::u16string& file) override { return files_.count(file) != 0; }
   bool replace(const std::u16string& file, const std::string& bytes) override {
@@ -306,12 +312,9 @@ class PortableProfileStore final : public ProfileStore {
   // Like the system functions, every call reads the whole file; the parse of the
   // bytes read last is kept, as a settings or exercise file is read key by key.
   const ProfileFile* loadFile(const std::u16string& file) {
-    std::optional<std::string> bytes = bytes_->read(file);
+    const std::string* bytes = bytes_->read(file);
     if (!bytes) return nullptr;
-    if (!lastRead_ || lastRead_->bytes != *bytes) {
-      ProfileFile profile = parseFile(*bytes);
-      lastRead_ = Parsed{std::move(*bytes), std::move(profile)};
-    }
+    if (!lastRead_ || lastRead_->bytes != *bytes) lastRead_ = Parsed{*bytes, parseFile(*bytes)};
     return &lastRead_->profile;
   }
 

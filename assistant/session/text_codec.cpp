@@ -23,6 +23,18 @@ constexpr BestFit kBestFit[] = {
     {0x2215, '/'}, {0x2044, '/'}, {0x00A0, ' '},    {0x2010, '-'}, {0x2011, '-'},
 };
 
+// A character outside ASCII and Latin-1: its byte among 0x80..0x9F, else its best fit, else '?'.
+char highByteFor(char16_t c) {
+  char mapped = '?';
+  for (size_t b = 0; b < kCp1252High.size(); ++b) {
+    if (kCp1252High[b] == c || (kCp1252High[b] == 0 && c == 0x80 + b)) mapped = static_cast<char>(0x80 + b);
+  }
+  for (const BestFit& fit : kBestFit) {
+    if (fit.from == c) mapped = fit.to;
+  }
+  return mapped;
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -97,35 +109,24 @@ std::u16string fromUtf8(std::string_view bytes) {
 }
 
 std::u16string fromCp1252(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
-  for (char ch : bytes) {
-    const auto b = static_cast<uint8_t>(ch);
-    if (b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] != 0)
-      out += kCp1252High[b - 0x80];
-    else
-      out += static_cast<char16_t>(b);
-  }
+  // Byte by byte through one table: settings and exercise files pass here on every read.
+  static constexpr std::array<char16_t, 256> kTable = [] {
+    std::array<char16_t, 256> table{};
+    for (size_t b = 0; b < table.size(); ++b) table[b] = static_cast<char16_t>(b);
+    for (size_t b = 0; b < kCp1252High.size(); ++b)
+      if (kCp1252High[b] != 0) table[0x80 + b] = kCp1252High[b];
+    return table;
+  }();
+  std::u16string out(bytes.size(), u'\0');
+  char16_t* to = out.data();
+  for (const char byte : bytes) *to++ = kTable[static_cast<uint8_t>(byte)];
   return out;
 }
 
 std::string toCp1252(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    char mapped = '?';
-    for (size_t b = 0; b < kCp1252High.size(); ++b) {
-      if (kCp1252High[b] == c || (kCp1252High[b] == 0 && c == 0x80 + b)) mapped = static_cast<char>(0x80 + b);
-    }
-    for (const BestFit& fit : kBestFit) {
-      if (fit.from == c) mapped = fit.to;
-    }
-    out += mapped;
-  }
+  std::string out(text.size(), '\0');
+  char* to = out.data();
+  for (const char16_t c : text) *to++ = c < 0x80 || (c >= 0xA0 && c <= 0xFF) ? static_cast<char>(c) : highByteFor(c);
   return out;
 }
 
