@@ -118,7 +118,11 @@ bool HostWindow::create(int show) {
   return true;
 }
 
+// The fonts of every size in the story are made at each change, as drawing after each
+// change made them: the drawing waits for a pause, and which states it sees depends on
+// the machine's speed, but the fonts the host holds do not.
 void HostWindow::refresh() {
+  for (const wordhost::Character& c : state_->document.story()) fonts_.fontFor(nullptr, c.size);
   if (!main_ || !SetTimer(main_, kRedrawTimer, kRedrawPauseMs, nullptr)) redraw();
 }
 
@@ -482,7 +486,7 @@ HFONT FontCache::fontFor(HDC dc, float size) {
   for (const auto& [key, font] : fonts_)
     if (key == halfPoints) return font.get();
   if (fonts_.size() >= kMaxFonts) {
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    if (dc) SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     fonts_.clear();
   }
   UniqueFont font(CreateFontW(-MulDiv(halfPoints, 96, 144), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

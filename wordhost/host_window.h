@@ -28,7 +28,7 @@ class FontCache {
  public:
   static constexpr size_t kMaxFonts = 64;
 
-  // The font for `size` points, to be selected into `dc`.
+  // The font for `size` points, to be selected into `dc` (null: made, not selected).
   HFONT fontFor(HDC dc, float size);
   size_t size() const { return fonts_.size(); }
   bool holds(HGDIOBJ font) const;
