@@ -2,16 +2,4 @@
 # Builds the worksheet benchmark and runs it under Wine in the build tree's prefix, on
 # an Xvfb display of its own when none is set; prints the time of a sheet of forty
 # exercises and per exercise. Stops only what it started.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target worksheet_bench -- --no-print-directory -s >build/win64.bench.log 2>&1 ||
-  { tail -50 build/win64.bench.log; exit 1; }
-
-export WINEPREFIX=$PWD/build/win64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-source scripts/wine-session.sh
-trap wine_session_stop EXIT
-start_xvfb_unless_display 90 120
-boot_prefix
-cd build/win64/tests/worksheet
-"$wine64" ./worksheet_bench.exe --gtest_brief=1 "$@" 2>&1 | grep -v '^\[' | grep -v '^Running main'
+PENDRIX_BENCH=worksheet exec bash "$(dirname "$0")/bench-wine.sh" "$@"
