@@ -40,17 +40,7 @@ size_t assistantCalls(const std::string& log) {
   return occurrences(log, "\n") - 3 * occurrences(log, "Fields.Count()") - 2 * occurrences(log, "UndoRecord.CustomRecordLevel()");
 }
 
-class WorksheetBench : public ChainSuite {
- protected:
-  static void SetUpTestSuite() {
-    drawOwnFrames(true);
-    ChainSuite::SetUpTestSuite();
-  }
-  static void TearDownTestSuite() {
-    ChainSuite::TearDownTestSuite();
-    drawOwnFrames(false);
-  }
-};
+class WorksheetBench : public SelfFramedChainSuite {};
 
 TEST_F(WorksheetBench, FortyExercisesFromOkToTheDocument) {
   Word& word = chain().word();

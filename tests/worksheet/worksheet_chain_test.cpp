@@ -79,17 +79,8 @@ std::string solverAnswerFor(const std::string& code) {
   return toUtf8(display.value);
 }
 
-class Worksheets : public ChainSuite {
+class Worksheets : public SelfFramedChainSuite {
  protected:
-  static void SetUpTestSuite() {
-    drawOwnFrames(true);
-    ChainSuite::SetUpTestSuite();
-  }
-  static void TearDownTestSuite() {
-    ChainSuite::TearDownTestSuite();
-    drawOwnFrames(false);
-  }
-
   void SetUp() override {
     ASSERT_TRUE(chain().word().app()) << "the chain did not start";
     word().call(L"ClearDocument");

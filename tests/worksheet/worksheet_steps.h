@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "assistant/assistant_fixture.h"
+#include "chain.h"
 
 namespace pendrix::testing {
 
@@ -29,6 +30,19 @@ inline void drawOwnFrames(bool on) {
     else RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Managed");
   }
 }
+
+// The whole chain with both programs drawing their own frames, for the suite's time.
+class SelfFramedChainSuite : public ChainSuite {
+ protected:
+  static void SetUpTestSuite() {
+    drawOwnFrames(true);
+    ChainSuite::SetUpTestSuite();
+  }
+  static void TearDownTestSuite() {
+    ChainSuite::TearDownTestSuite();
+    drawOwnFrames(false);
+  }
+};
 
 // A key to the window that has the keyboard focus in `window`'s thread, as the
 // keyboard puts it there.
