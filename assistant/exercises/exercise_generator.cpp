@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
+#include <vector>
 
 #include "formula/grid_codes.h"
 
@@ -54,10 +56,64 @@ int64_t floorSquareRoot(int64_t value, int64_t max) {
   return root;
 }
 
-int64_t nearestDivisorDown(int64_t of, int64_t from) {
-  for (int64_t d = std::max<int64_t>(from, 1); d > 1; --d)
-    if (of % d == 0) return d;
-  return 1;
+// The divisors of n >= 1 in ascending order. Trial division to the square root keeps
+// a prime near the largest maximum at some 30,000 steps instead of a billion.
+std::vector<int64_t> divisorsOf(int64_t n) {
+  std::vector<int64_t> low, high;
+  for (int64_t d = 1; d * d <= n; ++d) {
+    if (n % d != 0) continue;
+    low.push_back(d);
+    if (d != n / d) high.push_back(n / d);
+  }
+  low.insert(low.end(), high.rbegin(), high.rend());
+  return low;
+}
+
+// The prime factors of |n|, each once.
+std::vector<int64_t> primeFactorsOf(int64_t n) {
+  std::vector<int64_t> primes;
+  n = n < 0 ? -n : n;
+  for (int64_t d = 2; d * d <= n; ++d) {
+    if (n % d != 0) continue;
+    primes.push_back(d);
+    while (n % d == 0) n /= d;
+  }
+  if (n > 1) primes.push_back(n);
+  return primes;
+}
+
+// Of two candidates for the number nearest to `from`, the nearer (the lower on a tie).
+std::optional<int64_t> nearer(std::optional<int64_t> best, int64_t candidate, int64_t from) {
+  if (!best) return candidate;
+  const int64_t distance = std::llabs(candidate - from), bestDistance = std::llabs(*best - from);
+  return distance < bestDistance || (distance == bestDistance && candidate < *best) ? candidate : *best;
+}
+
+// The divisor in lo to hi nearest to `from` (the lower on a tie); 0 when none is.
+int64_t nearestDivisor(const std::vector<int64_t>& divisors, int64_t from, int64_t lo, int64_t hi) {
+  if (lo > hi) return 0;
+  from = std::clamp(from, lo, hi);
+  std::optional<int64_t> best;
+  const auto above = std::lower_bound(divisors.begin(), divisors.end(), from);
+  if (above != divisors.end() && *above <= hi) best = nearer(best, *above, from);
+  if (above != divisors.begin() && *(above - 1) >= lo) best = nearer(best, *(above - 1), from);
+  return best.value_or(0);
+}
+
+// The number in lo to hi other than `of` nearest to `from` (the lower on a tie) that
+// shares a factor with `of`, that is a multiple of one of its primes; 0 when none is.
+int64_t nearestSharingFactor(int64_t of, int64_t from, int64_t lo, int64_t hi) {
+  if (lo > hi) return 0;
+  from = std::clamp(from, lo, hi);
+  std::optional<int64_t> best;
+  for (const int64_t prime : primeFactorsOf(of)) {
+    int64_t below = from / prime * prime;
+    if (below > from) below -= prime;
+    // The multiples either side of `from`, and one further on each side for `of` itself.
+    for (const int64_t multiple : {below - prime, below, below + prime, below + 2 * prime})
+      if (multiple >= lo && multiple <= hi && multiple != of) best = nearer(best, multiple, from);
+  }
+  return best.value_or(0);
 }
 
 // The number in lo to hi nearest to `from` (the lower one on a tie) that `fits`; 0 when
@@ -253,21 +309,19 @@ int64_t ExerciseGenerator::adjustV(const Token& token, int64_t value) {
     if (value > big.value) value = big.value - 1;
     if (big.value < 1) return value;
     value = std::max<int64_t>(value, 1);
-    int64_t divisor = nearestDivisorDown(big.value, value);
+    const std::vector<int64_t> divisors = divisorsOf(big.value);
+    // The largest divisor up to the value drawn, or the smallest from it on when V is
+    // at least twice the value and the token leaves room.
+    int64_t divisor = *(std::upper_bound(divisors.begin(), divisors.end(), value) - 1);
     if (big.value / value >= 2 && token.max > 2 * value) {
-      for (int64_t d = value; d <= std::min(big.value, token.max); ++d) {
-        if (big.value % d == 0) {
-          divisor = d;
-          break;
-        }
-      }
+      const auto up = std::lower_bound(divisors.begin(), divisors.end(), value);
+      if (up != divisors.end() && *up <= std::min(big.value, token.max)) divisor = *up;
     }
     if (divisor > 1) return divisor;
     // Dividing by 1 is no exercise: the nearest other divisor within the token, V
     // itself only when it has no smaller one.
-    const auto divides = [&](int64_t d) { return big.value % d == 0; };
-    if (const int64_t d = nearestFitting(value, 2, std::min(token.max, big.value - 1), divides)) return d;
-    if (const int64_t d = nearestFitting(value, 2, std::min(token.max, big.value), divides)) return d;
+    if (const int64_t d = nearestDivisor(divisors, value, 2, std::min(token.max, big.value - 1))) return d;
+    if (const int64_t d = nearestDivisor(divisors, value, 2, std::min(token.max, big.value))) return d;
     return divisor;
   }
   if (token.has(u'V') && small.known && small.value > 0) {
@@ -356,9 +410,8 @@ int64_t ExerciseGenerator::adjustPrimes(const Token& token, int64_t value) {
                                       : RandomInRange(random_, token.lower, small.value - 1, 0);
     }
     // The shared factor is what p and P are for: the nearest number that has one.
-    const auto shares = [&](int64_t n) { return n != small.value && std::gcd(n, small.value) > 1; };
-    if (!shares(value)) {
-      if (const int64_t other = nearestFitting(value, token.lowest(), token.max, shares)) value = other;
+    if (value == small.value || std::gcd(value, small.value) <= 1) {
+      if (const int64_t other = nearestSharingFactor(small.value, value, token.lowest(), token.max)) value = other;
     }
   }
   return value;

@@ -277,6 +277,26 @@ TEST_F(Generator, TiedLettersKeepTheirPromiseOnEveryDraw) {
   }
 }
 
+// Tokens as wide as a number may be: finding a divisor or a shared factor costs the
+// square root of the number, never a walk through the token's whole range.
+TEST_F(Generator, WideTokensKeepTheirPromiseWithoutAWalkThroughTheirRange) {
+  const auto isPrime = [](int64_t n) {
+    for (int64_t d = 2; d * d <= n; ++d)
+      if (n % d == 0) return false;
+    return n >= 2;
+  };
+  for (int i = 0; i < kDraws / 4; ++i) {
+    const std::u16string& quotient = generate(u"99999999V:99999999v")[1];
+    const int64_t big = numberIn(quotient, 0), small = numberIn(quotient, quotient.find(u':') + 1);
+    ASSERT_EQ(big % small, 0) << narrow(quotient);
+    ASSERT_TRUE(small >= 2 || big == 1) << narrow(quotient);
+    const std::u16string& shared = generate(u"99999999p+99999999P")[1];
+    const int64_t p = numberIn(shared, 0), q = numberIn(shared, shared.find(u'+') + 1);
+    // Only a prime p with no other multiple within the token shares no factor.
+    ASSERT_TRUE(std::gcd(p, q) > 1 || (isPrime(p) && 2 * p > 999999999)) << narrow(shared);
+  }
+}
+
 // The shown rows close up what a number narrower than its token left blank: in the
 // main row the column goes, in a numerator or denominator the blank moves to its end,
 // and a fraction column left empty above and below goes too.
