@@ -11,7 +11,10 @@ step() {  # step NAME COMMAND...
   local name=$1
   shift
   echo "=== $name"
-  "$@" || failed+=("$name")
+  # Each step's output is kept, so a failure's cause is repeated at the end, where a
+  # reader of a long log looks first.
+  "$@" 2>&1 | tee "build/$name.step.log"
+  ((PIPESTATUS[0] == 0)) || failed+=("$name")
 }
 
 suite() {  # suite PRESET
@@ -42,6 +45,10 @@ step win32-x86 env PENDRIX_WINE_PRESET=win32-x86 bash scripts/wine-tests.sh -R '
 step main-demo demo_check
 
 if ((${#failed[@]})); then
+  for name in "${failed[@]}"; do
+    echo "=== the end of the failed step $name"
+    tail -40 "build/$name.step.log"
+  done
   echo "FAILED: ${failed[*]}"
   exit 1
 fi
