@@ -112,10 +112,8 @@ class Worksheets : public SelfFramedChainSuite {
     const HWND popup = openExercisePopup(dialog, kLinearArea);
     if (!popup) return nullptr;
     pressMenuKeys(popup, {VK_UP});  // from the top up to the last item
-    if (!menuPicture.empty()) {
-      Sleep(300);
-      saveScreenPicture(pictureDirectory() + L"/" + menuPicture);
-    }
+    if (!menuPicture.empty())
+      EXPECT_TRUE(saveWindowPicture(GetDesktopWindow(), pictureDirectory() + L"/" + menuPicture));
     pressMenuKeys(popup, {VK_RETURN});
     return waitForWorksheetDialog(processOfWindow(dialog));
   }
@@ -153,8 +151,7 @@ TEST_F(Worksheets, ASheetOfTenByKeysLandsInWordAsOneUndoStepAndEveryFieldOpensAg
   ASSERT_TRUE(tabTo(sheetDialog, IDC_WORKSHEET_EMPTY_LINES));
   ASSERT_TRUE(typeNumber(sheetDialog, IDC_WORKSHEET_EMPTY_LINES, L"2"));
   ASSERT_TRUE(tabTo(sheetDialog, IDC_WORKSHEET_SOLUTIONS));
-  Sleep(300);
-  saveWindowPicture(sheetDialog, pictureDirectory() + L"/worksheet-dialog.bmp");
+  EXPECT_TRUE(saveWindowPicture(sheetDialog, pictureDirectory() + L"/worksheet-dialog.bmp"));
   pressKeyInFocus(sheetDialog, VK_RETURN);
   ASSERT_TRUE(waitForSheet(word().app(), 10)) << "fields: " << fieldCount(word().app());
   EXPECT_TRUE(waitUntil([&] { return focusOf(dialog) == GetDlgItem(dialog, IDC_KEY_INPUT); }));
@@ -229,8 +226,7 @@ TEST_F(Worksheets, ASheetOfTenByKeysLandsInWordAsOneUndoStepAndEveryFieldOpensAg
   RECT screen{};
   GetWindowRect(GetDesktopWindow(), &screen);
   MoveWindow(word().mainWindow(), 0, 0, 820, std::min<LONG>(screen.bottom, 1000), TRUE);
-  Sleep(500);
-  saveWindowPicture(word().mainWindow(), pictureDirectory() + L"/worksheet-document.bmp");
+  EXPECT_TRUE(saveWindowPicture(word().mainWindow(), pictureDirectory() + L"/worksheet-document.bmp"));
 
   // Each field again by a double click: the assistant opens with its formula, and OK
   // writes back the very code it read.
