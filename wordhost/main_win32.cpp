@@ -235,7 +235,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   // No CoUninitialize: a client's last call (the release of its proxy after Quit)
   // may still be finishing on an RPC worker thread, and Wine's RpcServerUnregisterIf,
   // which the apartment's teardown calls, can miss that call's end and wait for it
-  // forever (seen with the 32-bit build). The clients are cut off above; the end of
+  // forever (seen with the 32-bit build). runHost has cut the clients off; the end of
   // the process frees the apartment.
   return exitCode;
 }

@@ -84,7 +84,7 @@ inline std::string trimmedFieldCodes(const std::string& dump) {
   return out;
 }
 
-inline void saveScreenPicture(const std::wstring& file) { saveWindowPicture(GetDesktopWindow(), file); }
+inline bool saveScreenPicture(const std::wstring& file) { return saveWindowPicture(GetDesktopWindow(), file); }
 
 // The LocalServer32 value of the assistant's class, or "" when there is none.
 inline std::wstring registeredServer() {

@@ -113,7 +113,7 @@ class Worksheets : public SelfFramedChainSuite {
     if (!popup) return nullptr;
     pressMenuKeys(popup, {VK_UP});  // from the top up to the last item
     if (!menuPicture.empty())
-      EXPECT_TRUE(saveWindowPicture(GetDesktopWindow(), pictureDirectory() + L"/" + menuPicture));
+      EXPECT_TRUE(saveScreenPicture(pictureDirectory() + L"/" + menuPicture));
     pressMenuKeys(popup, {VK_RETURN});
     return waitForWorksheetDialog(processOfWindow(dialog));
   }
